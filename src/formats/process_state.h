@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "formats/handler_host.h"
 #include "ini/section_file.h"
@@ -19,6 +20,9 @@ struct TProcessState {
   TStringList ResultList;     // the lines of the result log being built
   TStringList ScriptList;     // the lines of the log being replayed
   TSectionReader Sections;    // the open section file
+  // Entry files written by the package extractions of the current batch run, so a later
+  // package never replaces one of them. The batch run empties it at its start.
+  std::unordered_set<std::string> WrittenEntryPaths;
   THandlerHost* Host = nullptr;
 };
 
