@@ -78,7 +78,9 @@ void TFileStream::WriteBuffer(const void* buffer, size_t count) {
   if (done != count) ThrowWriteError();
 }
 
-void TFileStream::Seek(int64_t position) { position_ = position < 0 ? 0 : position; }
+void TFileStream::Seek(int64_t position) {
+  position_ = position < 0 ? 0 : position;
+}
 
 int64_t TFileStream::Size() const {
   struct stat st;
@@ -86,7 +88,9 @@ int64_t TFileStream::Size() const {
   return static_cast<int64_t>(st.st_size);
 }
 
-void TFileStream::Sync() { ::fsync(fd_); }
+void TFileStream::Sync() {
+  ::fsync(fd_);
+}
 
 void TFileStream::CopyFrom(TFileStream& source, uint64_t count) {
   if (count == 0) return;

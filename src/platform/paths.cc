@@ -10,7 +10,9 @@
 
 namespace skerrow {
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
+bool IsPathSeparator(char c) {
+  return c == '\\' || c == '/' || c == ':';
+}
 
 namespace {
 
@@ -32,7 +34,9 @@ size_t ExtStart(const std::string& path) {
 
 }  // namespace
 
-std::string FileNamePart(const std::string& path) { return path.substr(NameStart(path)); }
+std::string FileNamePart(const std::string& path) {
+  return path.substr(NameStart(path));
+}
 
 std::string ExtractExt(const std::string& path) {
   const size_t dot = ExtStart(path);

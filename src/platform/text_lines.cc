@@ -9,7 +9,9 @@ namespace skerrow {
 
 namespace {
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -33,7 +35,9 @@ std::string ReadWholeFile(const std::string& path) {
   return data;
 }
 
-void TStringList::LoadFromFile(const std::string& path) { SetText(ReadWholeFile(path)); }
+void TStringList::LoadFromFile(const std::string& path) {
+  SetText(ReadWholeFile(path));
+}
 
 void TStringList::SetText(const std::string& text) {
   lines_.clear();

@@ -14,10 +14,18 @@ TEST(NumberText, HexNeedsALowerCaseZeroXPrefix) {
     const char* text;
     std::optional<uint32_t> value;
   } cases[] = {
-      {"0x1F", 0x1F},          {"0x1f00", 0x1F00},   {"0xABCDEF12", 0xABCDEF12},
-      {"0x10 rest", 0x10},     {"0x7g", 7},          {"0x0", 0},
-      {"0X1F", std::nullopt},  {"1F", std::nullopt}, {" 0x1F", std::nullopt},
-      {"0x", std::nullopt},    {"", std::nullopt},   {"0xg", std::nullopt},
+      {"0x1F", 0x1F},
+      {"0x1f00", 0x1F00},
+      {"0xABCDEF12", 0xABCDEF12},
+      {"0x10 rest", 0x10},
+      {"0x7g", 7},
+      {"0x0", 0},
+      {"0X1F", std::nullopt},
+      {"1F", std::nullopt},
+      {" 0x1F", std::nullopt},
+      {"0x", std::nullopt},
+      {"", std::nullopt},
+      {"0xg", std::nullopt},
       {"0x123456789", 0x23456789},
   };
   for (const auto& c : cases) {
@@ -31,10 +39,18 @@ TEST(NumberText, DecimalTakesBlanksSignAndDigits) {
     const char* text;
     std::optional<int32_t> value;
   } cases[] = {
-      {"1", 1},          {"  2", 2},          {"-3", -3},     {"+4", 4},
-      {"7x", 7},         {"12 34", 12},       {"", std::nullopt},
-      {"x1", std::nullopt}, {"-", std::nullopt}, {" ", std::nullopt},
-      {"2147483647", 2147483647}, {"-2147483648", std::numeric_limits<int32_t>::min()},
+      {"1", 1},
+      {"  2", 2},
+      {"-3", -3},
+      {"+4", 4},
+      {"7x", 7},
+      {"12 34", 12},
+      {"", std::nullopt},
+      {"x1", std::nullopt},
+      {"-", std::nullopt},
+      {" ", std::nullopt},
+      {"2147483647", 2147483647},
+      {"-2147483648", std::numeric_limits<int32_t>::min()},
       {"4294967297", 1},
   };
   for (const auto& c : cases) {

@@ -54,7 +54,7 @@ TEST(Paths, ExistsCreateAndForce) {
   EXPECT_TRUE(CreateDir(a));
   EXPECT_TRUE(PathExists(a));
   EXPECT_TRUE(IsDirectory(a));
-  EXPECT_FALSE(CreateDir(a));  // already there
+  EXPECT_FALSE(CreateDir(a));                // already there
   EXPECT_FALSE(CreateDir(dir.File("x/y")));  // one level only
 
   const std::string deep = dir.File("b/c/d");

@@ -28,7 +28,9 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::File(const std::string& name) const { return path_ + "/" + name; }
+std::string TempDir::File(const std::string& name) const {
+  return path_ + "/" + name;
+}
 
 CwdGuard::CwdGuard() : saved_(fs::current_path().string()) {}
 CwdGuard::~CwdGuard() {
@@ -54,6 +56,8 @@ bool Exists(const std::string& path) {
   return fs::exists(fs::symlink_status(path, ec));
 }
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) {
+  fs::create_directories(path);
+}
 
 }  // namespace skerrow::testing

@@ -1,0 +1,160 @@
+#include "app/main_form.h"
+
+#include "app/format_table.h"
+#include "app/rtf_writer.h"
+#include "platform/error.h"
+#include "platform/file_stream.h"
+#include "platform/paths.h"
+#include "platform/text_lines.h"
+
+namespace skerrow {
+
+TMainForm::TMainForm(TToolkit& toolkit, THandlerSet& handlers)
+    : toolkit_(toolkit), handlers_(handlers) {
+  SelectLog.DialogKind = TFileDialog::Kind::kOpen;
+  SelectLog.Title = "Select file...";
+  for (const auto& row : kFilterTable) SelectLog.Filters.push_back({row.Text, row.Pattern});
+  SelectLog.FilterIndex = 1;
+  SelectLog.DefaultExt = "*";
+  SelectLog.AllowMultiSelect = true;
+  SelectLog.MustExist = true;
+
+  SaveLST.DialogKind = TFileDialog::Kind::kSave;
+  SaveLST.Title = "Select file...";
+  SaveLST.Filters = {{"Project list files (*.lst)", "*.lst"}};
+  SaveLST.DefaultExt = "lst";
+  SaveLST.OverwritePrompt = true;
+  SaveLST.Resizable = true;
+
+  SaveRes.DialogKind = TFileDialog::Kind::kSave;
+  SaveRes.Title = "Select target...";
+  SaveRes.Filters = {{"Text files (*.txt)", "*.txt"}};
+  SaveRes.DefaultExt = "txt";
+  SaveRes.OverwritePrompt = true;
+
+  State.Host = this;
+}
+
+void TMainForm::FormCreate() {
+  OnProcessFile = [this](uint8_t code, const std::string& path) { ProcessFile(code, path); };
+  State.ResultList.Clear();
+  State.ScriptList.Clear();
+}
+
+void TMainForm::FormDestroy() {
+  State.ResultList.Clear();
+  State.ScriptList.Clear();
+  State.SourceStream.reset();
+}
+
+void TMainForm::EnableListCommands(bool enabled) {
+  BClearAll.Enabled = enabled;
+  BRemLog.Enabled = enabled;
+  BProcess.Enabled = enabled;
+  BSaveList.Enabled = enabled;
+}
+
+void TMainForm::BAddLogClick() {
+  if (running_) return;
+  BRemLog.Enabled = false;
+  BProcess.Enabled = false;
+  BSaveList.Enabled = false;
+  if (toolkit_.ExecuteDialog(SelectLog)) {
+    const uint8_t code = FilterAt(SelectLog.FilterIndex).FormatCode;
+    if (code != CurrentFormat) LogList.Clear();
+    CurrentFormat = code;
+    if (code == kFormatList) {
+      TStringList list;
+      list.LoadFromFile(SelectLog.FileName());
+      LogList.SetItems(std::move(list.Lines()));
+    } else {
+      for (const auto& file : SelectLog.Files) LogList.Add(file);
+    }
+  }
+  if (LogList.Count() > 0) EnableListCommands(true);
+}
+
+void TMainForm::BSaveListClick() {
+  if (running_) return;
+  if (!toolkit_.ExecuteDialog(SaveLST)) return;
+  TStringList(LogList.Items).SaveToFile(SaveLST.FileName());
+}
+
+void TMainForm::BRemLogClick() {
+  if (running_) return;
+  std::vector<std::string> kept;
+  for (int i = 0; i < LogList.Count(); ++i) {
+    if (!LogList.Selected[static_cast<size_t>(i)])
+      kept.push_back(LogList.Items[static_cast<size_t>(i)]);
+  }
+  LogList.SetItems(std::move(kept));
+  if (LogList.Count() > 0) {
+    LogList.ItemIndex = LogList.Count() - 1;
+  } else {
+    EnableListCommands(false);
+  }
+}
+
+void TMainForm::BClearAllClick() {
+  if (running_) return;
+  LogList.Clear();
+  EnableListCommands(false);
+}
+
+void TMainForm::BExitClick() {
+  if (CloseQuery()) toolkit_.CloseMainWindow();
+}
+
+bool TMainForm::CloseQuery() {
+  if (!running_) return true;
+  close_after_run_ = true;
+  return false;
+}
+
+void TMainForm::StopClick() {
+  Stop.Enabled = false;
+  if (running_) stop_requested_ = true;
+}
+
+void TMainForm::SaveLogClick() {
+  if (!toolkit_.ExecuteDialog(SaveRes)) return;
+  const std::string path = SaveRes.FileName();
+  {
+    TFileStream file(path, TFileStream::Mode::kCreate);
+    const std::string rtf = PlainTextToRtf(Results.Text);
+    try {
+      file.WriteBuffer(rtf.data(), rtf.size());
+    } catch (const Error&) {
+      throw Error("Failed to Save Stream");
+    }
+  }
+  toolkit_.ShowMessage("Operation status", FileNamePart(path), TMessageIcon::kInformation);
+  SaveLog.Enabled = false;
+}
+
+std::string TMainForm::ErrorDisplayText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void TMainForm::ShowException(const std::exception& error) {
+  toolkit_.ShowMessage(toolkit_.ApplicationTitle(), ErrorDisplayText(error.what()),
+                       TMessageIcon::kError);
+}
+
+bool TMainForm::Invoke(void (TMainForm::*command)()) {
+  bool ok = true;
+  try {
+    (this->*command)();
+  } catch (const std::exception& error) {
+    ok = false;
+    ShowException(error);
+  }
+  if (close_after_run_ && !running_) {
+    close_after_run_ = false;
+    toolkit_.CloseMainWindow();
+  }
+  return ok;
+}
+
+}  // namespace skerrow
