@@ -1,0 +1,30 @@
+// A handler host that records what a handler showed: the status texts, every bar position it
+// set, and the bar position at each "let pending messages run".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/handler_host.h"
+
+namespace skerrow::testing {
+
+class TRecordingHost : public THandlerHost {
+ public:
+  std::vector<std::string> Statuses;
+  std::vector<int> Positions;  // every SetProgressPosition, in order
+  std::vector<int> PumpedAt;   // the bar's position at each ProcessMessages
+  int Position = -1;
+  int Maximum = -1;
+
+  void SetStatus(const std::string& text) override { Statuses.push_back(text); }
+  int ProgressPosition() const override { return Position; }
+  void SetProgressPosition(int position) override {
+    Position = position;
+    Positions.push_back(position);
+  }
+  void SetProgressMax(int maximum) override { Maximum = maximum; }
+  void ProcessMessages() override { PumpedAt.push_back(Position); }
+};
+
+}  // namespace skerrow::testing
