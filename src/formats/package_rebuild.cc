@@ -1,0 +1,176 @@
+// RebuildPackage: a new package from the source package in SourceStream and the entry lines
+// of ScriptList.
+//
+// The head of the source (count, directory, anything up to entry 0's data) is copied byte for
+// byte; each entry record in the copy is then rewritten in place with the entry's new
+// DataOffset and DataSize, its Reserved kept. Behind the head the entries' data follow packed
+// in entry order: the whole file that the entry's line names when something exists there,
+// otherwise the entry's own data from the source.
+//
+// The new package is written to a file beside outputPath and renamed over it only once it is
+// complete; any failure removes that file, so a package already at outputPath stays as it was.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "formats/format_handlers.h"
+#include "formats/package_directory.h"
+#include "platform/error.h"
+#include "platform/file_stream.h"
+#include "platform/paths.h"
+
+namespace skerrow {
+
+namespace {
+
+// A file being written in place of finalPath: created beside it under a name of its own and
+// removed again unless Commit() renames it over finalPath.
+class TPendingFile {
+ public:
+  explicit TPendingFile(const std::string& finalPath) : final_path_(finalPath) {
+    const size_t cut = finalPath.rfind(kPathSeparator);
+    const std::string folder = cut == std::string::npos ? "" : finalPath.substr(0, cut + 1);
+    // The package's own name, shortened, tells a user whose leftover file this is should the
+    // process be killed midway.
+    const std::string name = FileNamePart(finalPath).substr(0, 64);
+    struct stat existing;
+    const bool replaces = ::stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    static unsigned serial = 0;
+    for (int attempt = 0; attempt < 100 && !stream_; ++attempt) {
+      const std::string candidate = folder + "." + name + ".skerrow-" + std::to_string(::getpid()) +
+                                    "-" + std::to_string(++serial);
+      const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0) {
+        if (errno == EEXIST) continue;
+        ThrowCannotCreate(finalPath);
+      }
+      if (replaces) ::fchmod(fd, existing.st_mode & 07777);
+      ::close(fd);
+      temp_path_ = candidate;
+      try {
+        stream_ = std::make_unique<TFileStream>(candidate, TFileStream::Mode::kReadWrite);
+      } catch (const Error&) {
+        ::unlink(candidate.c_str());  // a throwing constructor runs no destructor
+        ThrowCannotCreate(finalPath);
+      }
+    }
+    if (!stream_) ThrowCannotCreate(finalPath);
+  }
+
+  ~TPendingFile() {
+    stream_.reset();
+    if (!committed_ && !temp_path_.empty()) ::unlink(temp_path_.c_str());
+  }
+
+  TPendingFile(const TPendingFile&) = delete;
+  TPendingFile& operator=(const TPendingFile&) = delete;
+
+  TFileStream& Stream() { return *stream_; }
+
+  void Commit() {
+    stream_->Sync();
+    stream_.reset();
+    if (::rename(temp_path_.c_str(), final_path_.c_str()) != 0) ThrowCannotCreate(final_path_);
+    committed_ = true;
+  }
+
+ private:
+  std::string final_path_;
+  std::string temp_path_;
+  std::unique_ptr<TFileStream> stream_;
+  bool committed_ = false;
+};
+
+// Whether path names the very file that stream has open (same device and inode): POSIX lets
+// a file be opened twice, so the exclusive open of the source does not keep the rebuild from
+// writing over it.
+bool IsFileOf(const std::string& path, const TFileStream& stream) {
+  struct stat a, b;
+  return ::stat(path.c_str(), &a) == 0 && ::fstat(stream.Handle(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Walks the whole directory once before anything is created, so that a directory running
+// past the end of the file, or a head that does not hold every entry record, is refused up
+// front. Returns the head length: entry 0's DataOffset, or 4 for a package without entries.
+int64_t CheckedHeadLength(TFileStream& source) {
+  TPackageDirectory directory(source, TPackageDirectory::Names::kSkip);
+  if (directory.EntryCount() == 0) return kEntryCountSize;
+  int64_t head = 0;
+  for (uint32_t i = 0; i < directory.EntryCount(); ++i) {
+    directory.ReadEntry();
+    if (i == 0) head = directory.Record().DataOffset;
+  }
+  if (head < directory.Position()) {
+    throw Error("Malformed package " + source.Path() + ": entry 0 data start inside the directory");
+  }
+  if (head > directory.FileSize()) ThrowReadError();
+  return head;
+}
+
+}  // namespace
+
+int32_t RebuildPackage(TProcessState& state, const std::string& outputPath, int32_t firstLine) {
+  if (!state.SourceStream) ThrowCannotOpen(state.CurrentSource);
+  TFileStream& source = *state.SourceStream;
+  THandlerHost& host = *state.Host;
+  // A folder at outputPath could never be replaced; say so before the package is written.
+  if (IsFileOf(outputPath, source) || IsDirectory(outputPath)) ThrowCannotCreate(outputPath);
+
+  const int64_t headLength = CheckedHeadLength(source);
+  TPendingFile pending(outputPath);
+  TFileStream& out = pending.Stream();
+  source.Seek(0);
+  out.CopyFrom(source, static_cast<uint64_t>(headLength));
+
+  host.SetStatus(ProcessingText(outputPath));
+  host.SetProgressPosition(0);
+  host.SetProgressMax(100);
+
+  TPackageDirectory directory(source, TPackageDirectory::Names::kSkip);
+  const uint32_t count = directory.EntryCount();
+  int64_t end = headLength;
+  for (uint32_t i = 0; i < count; ++i) {
+    directory.ReadEntry();
+    const std::string& line = state.ScriptList.At(static_cast<long long>(firstLine) + i);
+
+    std::unique_ptr<TFileStream> replacement;
+    TEntryRecord record = directory.Record();
+    if (PathExists(line)) {
+      replacement = std::make_unique<TFileStream>(line, TFileStream::Mode::kRead);
+    } else {
+      if (!directory.DataInFile()) ThrowReadError();
+      source.Seek(record.DataOffset);
+    }
+    const uint64_t size = replacement ? static_cast<uint64_t>(replacement->Size())
+                                      : static_cast<uint64_t>(record.DataSize);
+    if (static_cast<uint64_t>(end) + size > kMaxPackageSize) {
+      throw Error("Package too large: " + outputPath + " would pass 4 GiB");
+    }
+
+    record.DataOffset = static_cast<uint32_t>(end);
+    record.DataSize = static_cast<uint32_t>(size);
+    char stored[kEntryRecordSize];
+    EncodeEntryRecord(record, stored);
+    out.Seek(directory.RecordPosition());
+    out.WriteBuffer(stored, sizeof stored);
+
+    out.Seek(end);
+    out.CopyFrom(replacement ? *replacement : source, size);
+    end += static_cast<int64_t>(size);
+
+    const int v = static_cast<int>(static_cast<uint64_t>(i) * 100 / count);
+    if (v != host.ProgressPosition()) {
+      host.SetProgressPosition(v);
+      host.ProcessMessages();
+    }
+  }
+
+  pending.Commit();
+  return static_cast<int32_t>(static_cast<int64_t>(firstLine) + count);
+}
+
+}  // namespace skerrow
