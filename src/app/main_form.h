@@ -86,7 +86,8 @@ class TMainForm : private THandlerHost {
   bool WasStopped() const { return stopped_; }
 
   static constexpr const char* kCompleteText = "Operation complete!";
-  static constexpr const char* kStoppedText = "Operation stopped: the files in hand were finished.";
+  static constexpr const char* kStoppedText =
+      "Operation stopped: the run ended after the file in hand.";
 
  private:
   // THandlerHost, for the format handlers.

@@ -31,6 +31,7 @@ THeadlessToolkit::THeadlessToolkit(std::vector<std::string> files, int filterPos
 void THeadlessToolkit::InstallInterruptHandler() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
+  action.sa_flags = SA_RESTART;  // a read or open in progress goes on; the run stops after it
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
 }

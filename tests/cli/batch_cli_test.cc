@@ -1,5 +1,12 @@
 // skerrow-batch as a user runs it: its usage errors, its exit codes and what it prints.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include "support/run_batch.h"
 #include "support/temp_dir.h"
@@ -89,6 +96,40 @@ TEST(BatchCli, ProjectListReplaysTheLogsItNames) {
   EXPECT_EQ(ok.ExitCode, 0);
   EXPECT_EQ(ok.Out, "Operation complete!\n");
   EXPECT_FALSE(Exists(dir.File("out/result.log")));
+}
+
+// Ctrl-C presses Stop: the run finishes the file in hand, skips the rest and says so.
+TEST(BatchCli, InterruptStopsAfterTheFileInHand) {
+  TempDir dir;
+  const std::string fifo = dir.File("first.log");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Handling the second log would fail: its package is missing.
+  WriteFile(dir.File("second.log"), "#Format: DAT\r\n#Source: " + dir.File("gone.dat") + "\r\n");
+  WriteFile(dir.File("list.lst"), fifo + "\r\n" + dir.File("second.log") + "\r\n");
+  testing::MakeDirs(dir.File("out"));
+
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const int out = ::open(dir.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(out, 1);
+    ::execl(SKERROW_BATCH_PATH, SKERROW_BATCH_PATH, "--out", dir.File("out").c_str(),
+            dir.File("list.lst").c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Opening the pipe for writing waits until the program opens it to read the first log.
+  const int writer = ::open(fifo.c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::kill(pid, SIGINT), 0);
+  const std::string log = "#Format: \r\n#Source: nothing\r\n";
+  ASSERT_EQ(::write(writer, log.data(), log.size()), static_cast<ssize_t>(log.size()));
+  ::close(writer);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFile(dir.File("stdout")),
+            "Operation stopped: the run ended after the file in hand.\n");
 }
 
 }  // namespace
