@@ -7,6 +7,7 @@
 #include "formats/format_handlers.h"
 #include "platform/error.h"
 #include "platform/number_text.h"
+#include "support/file_size_limit.h"
 #include "support/package_builder.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -218,6 +219,17 @@ TEST_F(PackageExtract, FailuresStopAtTheEntryInHand) {
     // The entry that failed left no file behind.
     EXPECT_FALSE(Exists(out + "/tga/00000001.tga"));
   }
+}
+
+TEST_F(PackageExtract, DiskFullKeepsWhatWasWritten) {
+  const std::string path =
+      WritePackage("p.dat", {{"a.tga", "small"}, {"b.tga", std::string(10000, 'b')}});
+  {
+    testing::FileSizeLimit full(4096);
+    EXPECT_EQ(ErrorOf([&] { ExtractPackage(state_, path); }), "Stream write error");
+  }
+  EXPECT_EQ(state_.ResultList.Lines(), std::vector<std::string>{out_ + "/tga/00000000.tga"});
+  EXPECT_EQ(ReadFile(out_ + "/tga/00000001.tga"), std::string(4096, 'b'));
 }
 
 TEST_F(PackageExtract, MissingPackage) {

@@ -9,6 +9,7 @@
 
 #include "formats/format_handlers.h"
 #include "platform/error.h"
+#include "support/file_size_limit.h"
 #include "support/package_builder.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -297,6 +298,19 @@ TEST_F(PackageRebuild, FailuresLeaveTheSourceAndAnyEarlierPackageAsTheyWere) {
     EXPECT_EQ(ReadFile(Output()), "an earlier package");
     EXPECT_EQ(NamesIn(out_), std::set<std::string>{"p.dat"});
     EXPECT_EQ(ReadFile(source_), c.source);
+  }
+}
+
+TEST_F(PackageRebuild, DiskFullLeavesNoPartialPackage) {
+  WriteFile(Output(), "an earlier package");
+  const std::string big = Replacement("big", std::string(10000, 'b'));
+  for (const std::vector<std::string>& lines :
+       {std::vector<std::string>{big, ""}, std::vector<std::string>{"", big}}) {
+    Prepare(BuildPackage({{"a.tga", "one"}, {"b.tga", "two"}}), lines);
+    testing::FileSizeLimit full(4096);
+    EXPECT_EQ(ErrorOf([&] { Rebuild(); }), "Stream write error");
+    EXPECT_EQ(ReadFile(Output()), "an earlier package");
+    EXPECT_EQ(NamesIn(out_), std::set<std::string>{"p.dat"});
   }
 }
 
