@@ -43,6 +43,10 @@ const TFilterRow& FilterAt(int filterPosition);
 // The filter position whose format code is code, or 0.
 int FilterPositionOfFormat(uint8_t code);
 
+// The filter position whose pattern matches the extension ext (dot included, any letter
+// case: ".DAT" gives 1), or 0.
+int FilterPositionOfExt(const std::string& ext);
+
 // "#Format: " + name and "#Source: " + path.
 std::string FormatLine(const std::string& formatName);
 std::string SourceLine(const std::string& path);

@@ -59,18 +59,38 @@ void TMainForm::BAddLogClick() {
   BRemLog.Enabled = false;
   BProcess.Enabled = false;
   BSaveList.Enabled = false;
-  if (toolkit_.ExecuteDialog(SelectLog)) {
-    const uint8_t code = FilterAt(SelectLog.FilterIndex).FormatCode;
-    if (code != CurrentFormat) LogList.Clear();
-    CurrentFormat = code;
-    if (code == kFormatList) {
-      TStringList list;
-      list.LoadFromFile(SelectLog.FileName());
-      LogList.SetItems(std::move(list.Lines()));
-    } else {
-      for (const auto& file : SelectLog.Files) LogList.Add(file);
-    }
+  if (toolkit_.ExecuteDialog(SelectLog)) AddChosenFiles();
+  if (LogList.Count() > 0) EnableListCommands(true);
+}
+
+// What a confirmed SelectLog adds: SelectLog.Files under the filter in force.
+void TMainForm::AddChosenFiles() {
+  const uint8_t code = FilterAt(SelectLog.FilterIndex).FormatCode;
+  if (code != CurrentFormat) LogList.Clear();
+  CurrentFormat = code;
+  if (code == kFormatList) {
+    TStringList list;
+    list.LoadFromFile(SelectLog.FileName());
+    LogList.SetItems(std::move(list.Lines()));
+  } else {
+    for (const auto& file : SelectLog.Files) LogList.Add(file);
   }
+}
+
+void TMainForm::AddDroppedFiles(const std::vector<std::string>& paths) {
+  if (running_ || paths.empty()) return;
+  int position = 0;
+  for (const auto& path : paths) {
+    const int own = FilterPositionOfExt(ExtractExt(path));
+    if (own == 0 || (position != 0 && own != position)) throw Error(kMixedDropText);
+    position = own;
+  }
+  BRemLog.Enabled = false;
+  BProcess.Enabled = false;
+  BSaveList.Enabled = false;
+  SelectLog.FilterIndex = position;
+  SelectLog.Files = paths;
+  AddChosenFiles();
   if (LogList.Count() > 0) EnableListCommands(true);
 }
 
@@ -143,9 +163,13 @@ void TMainForm::ShowException(const std::exception& error) {
 }
 
 bool TMainForm::Invoke(void (TMainForm::*command)()) {
+  return Invoke([this, command] { (this->*command)(); });
+}
+
+bool TMainForm::Invoke(const std::function<void()>& command) {
   bool ok = true;
   try {
-    (this->*command)();
+    command();
   } catch (const std::exception& error) {
     ok = false;
     ShowException(error);

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/handler_set.h"
@@ -71,8 +72,17 @@ class TMainForm : private THandlerHost {
   void ProcessFile(uint8_t formatCode, const std::string& path);
   void ReplayLog(const std::string& path);
 
+  // Files dropped onto the input list, added as Add adds the files its dialog returns, under
+  // the filter that their extension names (which also becomes the filter in force). A drop
+  // whose files are not all of one known kind is refused with kMixedDropText before anything
+  // changes; during a run a drop is ignored, as Add is.
+  void AddDroppedFiles(const std::vector<std::string>& paths);
+  static constexpr const char* kMixedDropText =
+      "Only files of one kind can be dropped: all .dat, all .trc, all .lst or all .log";
+
   // Runs a command; an error it raises is shown by the error display. Returns false then.
   bool Invoke(void (TMainForm::*command)());
+  bool Invoke(const std::function<void()>& command);
 
   // The error display's text: the message, with "." added when its last byte sorts after ".".
   static std::string ErrorDisplayText(const std::string& message);
@@ -97,6 +107,7 @@ class TMainForm : private THandlerHost {
   void SetProgressMax(int maximum) override { Progress.SetMax(maximum); }
   void ProcessMessages() override { toolkit_.ProcessMessages(); }
 
+  void AddChosenFiles();
   bool SelectOutputFolder(std::string& folder);
   void EnableListCommands(bool enabled);
   void RunFiles();
