@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <filesystem>
 #include <limits>
 
 #include "formats/block_description.h"
@@ -13,6 +14,15 @@
 
 namespace skerrow {
 namespace {
+
+// The files this process holds open.
+int OpenFileCount() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
 
 using testing::ExeBuilder;
 using testing::ReadFile;
@@ -187,12 +197,14 @@ TEST_P(ExeTextExtractFailureTest, LeavesTheOutputFilesAlone) {
   if (!c.description.empty()) WriteFile(In("menu.trc"), c.description);
   WriteFile(Out("menu.txt"), "old text");
   WriteFile(Out("Vals.txt"), "old values");
+  const int open_files = OpenFileCount();
   try {
     ExtractExeText(state_, In("menu.trc"));
     ADD_FAILURE() << "the extraction did not fail";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), c.error);
   }
+  EXPECT_EQ(OpenFileCount(), open_files);  // nothing stays open after the error
   EXPECT_EQ(ReadFile(Out("menu.txt")), "old text");
   EXPECT_EQ(ReadFile(Out("Vals.txt")), "old values");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,15 @@
 
 namespace skerrow {
 namespace {
+
+// The files this process holds open.
+int OpenFileCount() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
 
 using testing::ExeBuilder;
 using testing::ReadFile;
@@ -326,12 +336,14 @@ TEST_P(ExeTextInsertFailureTest, LeavesTheExecutableAsItWas) {
   WriteFile(Out("menu.txt"), c.target);
   WriteFile(In("codes.bin"), c.codeTable);
   WriteFile(In("game.exe"), exe);
+  const int open_files = OpenFileCount();
   try {
     InsertExeText(state_, Out("menu.trc"), 0);
     ADD_FAILURE() << "the insertion did not fail";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), c.error);
   }
+  EXPECT_EQ(OpenFileCount(), open_files);  // nothing stays open after the error
   EXPECT_EQ(ReadFile(In("game.exe")), exe);
 }
 
