@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +35,7 @@
 #include "gui/main_window.h"
 #include "gui/qt_toolkit.h"
 #include "platform/error.h"
+#include "support/package_builder.h"
 
 namespace skerrow {
 namespace {
@@ -156,9 +158,11 @@ QByteArray ReadAll(const QString& path) {
 struct TWindowFixture {
   TScriptedToolkit toolkit;
   TStepHandlers handlers;
-  TMainWindow window{toolkit, handlers};
+  TMainWindow window;
 
-  TWindowFixture() {
+  // With the format modules' own handlers when real is set.
+  explicit TWindowFixture(bool real = false)
+      : window(toolkit, real ? DefaultHandlers() : static_cast<THandlerSet&>(handlers)) {
     toolkit.Look = [this] { return Look(); };
     window.show();
   }
@@ -484,6 +488,49 @@ class TMainWindowTest : public QObject {
     QVERIFY(after.Add && after.Process && !after.Stop);
     QVERIFY(f.ListCommandsEnabled());
     QCOMPARE(QDir::currentPath(), QFileInfo(out).absoluteFilePath());
+  }
+
+  void packageRunExtractsThroughTheWindow() {
+    TWindowFixture f(true);
+    std::vector<testing::TPackageEntry> entries;
+    for (int i = 0; i < 8; ++i) {
+      entries.push_back({std::string("e.tga\0", 6), std::string(100 + i, static_cast<char>(i))});
+    }
+    QVERIFY(QDir(scratch_->path()).mkpath("game"));
+    QVERIFY(QDir(scratch_->path()).mkpath("out"));
+    const QString menu = Scratch("game/menu.dat"), sounds = Scratch("game/sounds.dat");
+    for (const QString& path : {menu, sounds}) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(QByteArray::fromStdString(testing::BuildPackage(entries)));
+    }
+    f.Add({menu, sounds}, kSelectLogFilters[0]);
+    f.toolkit.FolderAnswers = {Scratch("out")};
+    std::vector<TSeen> seen;
+    f.toolkit.AfterMessages = [&] { seen.push_back(f.Look()); };
+
+    QTest::mouseClick(f.Button("BProcess"), Qt::LeftButton);
+
+    QCOMPARE(f.toolkit.Boxes.size(), size_t{1});
+    QCOMPARE(f.toolkit.Boxes[0].Text, QStringLiteral("Operation complete!"));
+    QCOMPARE(ReadAll(Scratch("out/tga/00000007.tga")), QByteArray(107, '\7'));
+    const QByteArray log = ReadAll(Scratch("out/result.log"));
+    QVERIFY2(log.startsWith("#Format: DAT\r\n#Source: " + menu.toLocal8Bit() + "\r\n"),
+             log.constData());
+    QCOMPARE(log.count("#Source: "), 2);
+
+    // Both bars moved while the packages were extracted, and the status line named each.
+    QSet<int> progress, total;
+    QSet<QString> messages;
+    for (const TSeen& s : seen) {
+      progress << s.Progress;
+      total << s.Total;
+      messages << s.Message;
+    }
+    QVERIFY2(progress.size() >= 4, qPrintable(QString::number(progress.size())));
+    QCOMPARE(total, (QSet<int>{0, 50}));
+    QVERIFY(messages.contains("Processing menu.dat..."));
+    QVERIFY(messages.contains("Processing sounds.dat..."));
   }
 
   void cancellingTheChooserHandlesNoFile() {
