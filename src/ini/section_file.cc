@@ -7,69 +7,9 @@
 #include "platform/error.h"
 #include "platform/file_stream.h"
 #include "platform/paths.h"
+#include "platform/replace_file.h"
 
 namespace skerrow {
-
-namespace {
-
-namespace fs = std::filesystem;
-
-std::string ReadAll(TFileStream& file) {
-  std::string data;
-  char block[65536];
-  file.Seek(0);
-  for (;;) {
-    const size_t n = file.Read(block, sizeof block);
-    if (n == 0) break;
-    data.append(block, n);
-  }
-  return data;
-}
-
-// Writes text over the file at path the way a lock file does: into a file beside it, renamed
-// over it when complete, so a failed write never leaves the file cut short. Where no file can
-// be made beside it (a folder that only allows writing the file itself) or the path is a link,
-// the file is rewritten in place.
-void ReplaceFile(const std::string& path, const std::string& text) {
-  std::error_code ec;
-  if (!PathExists(path)) {
-    TFileStream file(path, TFileStream::Mode::kCreate);
-    file.WriteBuffer(text.data(), text.size());
-    return;
-  }
-  // What stands there must be a file this process may write: a read-only or locked file, or a
-  // folder, fails like a file that cannot be created.
-  std::unique_ptr<TFileStream> existing;
-  try {
-    existing = std::make_unique<TFileStream>(path, TFileStream::Mode::kReadWrite);
-  } catch (const Error&) {
-    ThrowCannotCreate(path);
-  }
-  if (ReadAll(*existing) == text) return;  // already as it would be written
-  existing.reset();
-
-  if (!fs::is_symlink(path, ec)) {
-    const std::string temp = path + ".skerrow-new";
-    bool written = false;
-    try {
-      TFileStream file(temp, TFileStream::Mode::kCreate);
-      file.WriteBuffer(text.data(), text.size());
-      file.Sync();
-      written = true;
-    } catch (const Error&) {
-    }
-    if (written) {
-      fs::permissions(temp, fs::status(path, ec).permissions(), ec);
-      fs::rename(temp, path, ec);
-      if (!ec) return;
-    }
-    fs::remove(temp, ec);
-  }
-  TFileStream file(path, TFileStream::Mode::kCreate);
-  file.WriteBuffer(text.data(), text.size());
-}
-
-}  // namespace
 
 void TSectionReader::OpenSectionFile(const std::string& path, bool startEmpty) {
   // A failed write-back leaves here with the previous file still open under its path.

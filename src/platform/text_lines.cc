@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "platform/file_stream.h"
+#include "platform/replace_file.h"
 
 namespace skerrow {
 
@@ -72,9 +73,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::SaveToFile(const std::string& path) const {
-  TFileStream file(path, TFileStream::Mode::kCreate);
-  const std::string text = Text();
-  file.WriteBuffer(text.data(), text.size());
+  ReplaceFile(path, Text());
 }
 
 const std::string& TStringList::At(long long i) const {

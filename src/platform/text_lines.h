@@ -19,7 +19,8 @@ class TStringList {
   void LoadFromFile(const std::string& path);
   // Replaces every line with the lines of text.
   void SetText(const std::string& text);
-  // Writes the lines to path, creating or truncating it ("Cannot create file %s").
+  // Writes the lines to path, creating it or replacing it whole (ReplaceFile): a failed save
+  // leaves the file that stood there as it was.
   void SaveToFile(const std::string& path) const;
   // The lines as they would be saved.
   std::string Text() const;
