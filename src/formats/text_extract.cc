@@ -55,7 +55,11 @@ std::string ReadTextBlock(TFileStream& exe, const TBlock& block) {
 
 void ExtractExeText(TProcessState& state, const std::string& descriptionPath) {
   TSectionReader& description = state.Sections;
+  const bool described = IsRegularFile(descriptionPath);
   description.OpenSectionFile(descriptionPath);
+  // A missing description reads as empty; it is dropped at once, so that no later write-back
+  // creates a file at a path the user never had.
+  if (!described) description.SectionLines.reset();
   TFileStream exe(description.ReadValue("Init", "Source"), TFileStream::Mode::kRead);
   const int64_t exe_size = exe.Size();
 

@@ -18,6 +18,7 @@
 #include "formats/format_handlers.h"
 #include "platform/error.h"
 #include "platform/file_stream.h"
+#include "platform/paths.h"
 #include "platform/text_lines.h"
 
 namespace skerrow {
@@ -135,7 +136,11 @@ int32_t InsertExeText(TProcessState& state, const std::string& /*outputPath*/, i
   state.SourceStream.reset();
 
   TSectionReader& description = state.Sections;
+  const bool described = IsRegularFile(state.CurrentSource);
   description.OpenSectionFile(state.CurrentSource);
+  // A missing description reads as empty; it is dropped at once, so that no later write-back
+  // creates a file at a path the user never had.
+  if (!described) description.SectionLines.reset();
   TFileStream exe(description.ReadValue("Init", "Source"), TFileStream::Mode::kReadWrite);
 
   const std::string target_path = description.ReadValue("Init", "Target");
