@@ -213,8 +213,7 @@ TEST_F(RefusedOutput, FullDiskNeverCutsAFileThatIsReplacedWhole) {
   const std::string long_line(8000, 'x');
   for (const auto& [path, save] : std::vector<std::pair<std::string, std::function<void()>>>{
            {log, [&] { TStringList({long_line}).SaveToFile(log); }},
-           {section,
-            [&] {
+           {section, [&] {
               state_.Sections.OpenSectionFile(section);
               state_.Sections.CloseSectionFile();
             }}}) {
