@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/error.h"
+#include "support/error_of.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -19,14 +20,7 @@ using testing::TPackageEntry;
 using testing::TPackageLayout;
 using testing::WriteFile;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 TEST(PackageDirectory, WorkedExampleMatchesTheBuilder) {
   // One entry named a.tga holding xyz: 29 bytes.

@@ -7,6 +7,8 @@
 #include "formats/format_handlers.h"
 #include "platform/error.h"
 #include "platform/number_text.h"
+#include "platform/paths.h"
+#include "support/error_of.h"
 #include "support/file_size_limit.h"
 #include "support/package_builder.h"
 #include "support/recording_host.h"
@@ -26,14 +28,7 @@ using testing::TPackageLayout;
 using testing::TRecordingHost;
 using testing::WriteFile;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testing::ErrorOf;
 
 // Folders and files below root, as paths relative to it.
 std::set<std::string> Tree(const std::string& root) {
@@ -260,6 +255,34 @@ TEST_F(PackageExtract, AgainInALaterRunGivesTheSameFilesAndLines) {
   ExtractPackage(state_, path);
   EXPECT_EQ(state_.ResultList.Lines(), first);
   EXPECT_EQ(ReadFile(first[0]), "1");
+}
+
+// Type folders are looked for once per package: one removed after a run, or between two
+// packages of one run, is made again when the next package needs it.
+TEST_F(PackageExtract, TypeFolderRemovedInBetweenIsMadeAgain) {
+  const std::string first = WritePackage("p.dat", {{"a.tga", "1"}, {"b.tga", "2"}});
+  const std::string second = WritePackage("q.dat", {{"c.tga", "3"}});
+  ExtractPackage(state_, first);
+  const std::vector<std::string> lines = state_.ResultList.Lines();
+  std::filesystem::remove_all(JoinPath(state_.OutputDir, "tga"));
+  ExtractPackage(state_, second);  // the same run
+  EXPECT_EQ(ReadFile(JoinPath(state_.OutputDir, "tga/00000000_2.tga")), "3");
+  std::filesystem::remove_all(JoinPath(state_.OutputDir, "tga"));
+  state_.ResultList.Clear();
+  state_.WrittenEntryPaths.clear();  // a new run
+  ExtractPackage(state_, first);
+  EXPECT_EQ(state_.ResultList.Lines(), lines);
+  EXPECT_EQ(ReadFile(lines[0]), "1");
+  EXPECT_EQ(ReadFile(lines[1]), "2");
+}
+
+// An entry file from earlier is cut to the entry's data, never written over in part.
+TEST_F(PackageExtract, LongerEarlierEntryFileIsReplacedWhole) {
+  const std::string path = WritePackage("p.dat", {{"a.tga", "new"}});
+  MakeDirs(JoinPath(state_.OutputDir, "tga"));
+  WriteFile(JoinPath(state_.OutputDir, "tga/00000000.tga"), "a much longer earlier file");
+  ExtractPackage(state_, path);
+  EXPECT_EQ(ReadFile(JoinPath(state_.OutputDir, "tga/00000000.tga")), "new");
 }
 
 TEST_F(PackageExtract, LaterPackagesOfOneRunNeverReplaceEarlierEntryFiles) {
