@@ -13,11 +13,17 @@ namespace skerrow {
 
 class TFileStream {
  public:
-  enum class Mode { kRead, kReadWrite, kCreate };
+  enum class Mode { kRead, kReadWrite, kCreate, kCreateKeep };
 
   // kRead and kReadWrite open an existing file ("Cannot open file %s"); kCreate creates the
-  // file or truncates an existing one ("Cannot create file %s"). Folders never open.
+  // file or truncates an existing one, kCreateKeep creates it or opens it as it is ("Cannot
+  // create file %s"). Folders never open.
   TFileStream(const std::string& path, Mode mode);
+
+  // The file at path open for reading, or none when nothing at all exists there. Something
+  // that exists but cannot be read as a file (a folder, no access) is "Cannot open file %s".
+  // One open instead of a look-up followed by an open.
+  static std::unique_ptr<TFileStream> OpenIfExists(const std::string& path);
   ~TFileStream();
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -35,6 +41,12 @@ class TFileStream {
   void Seek(int64_t position);
   int64_t Position() const { return position_; }
   int64_t Size() const;
+  // The size the file had when it was opened, without asking the system again.
+  int64_t SizeAtOpen() const { return size_at_open_; }
+  // Both streams have the very same file open (device and inode).
+  bool SameFileAs(const TFileStream& other) const;
+  // Cuts the file to size bytes.
+  void Truncate(int64_t size);
 
   // Copies exactly count bytes from source's position to this stream's position, in bounded
   // blocks; both positions advance. A short source raises "Stream read error", a short
@@ -48,13 +60,20 @@ class TFileStream {
   static constexpr size_t kCopyBlockSize = 1 << 20;
 
  private:
+  struct TAdopt {};
+  TFileStream(TAdopt, const std::string& path, int fd);
+  // Checks what open() gave: a folder is closed again. Returns whether fd_ is a file.
+  bool Examine();
+
   bool KernelCopy(TFileStream& source, uint64_t& count);
   void BufferCopy(TFileStream& source, uint64_t count);
 
   std::string path_;
   int fd_ = -1;
   int64_t position_ = 0;
-  std::unique_ptr<char[]> block_;  // made on the first buffered copy, then reused
+  int64_t size_at_open_ = 0;
+  uint64_t device_ = 0;
+  uint64_t inode_ = 0;
 };
 
 }  // namespace skerrow

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/error.h"
 #include "support/temp_dir.h"
 
@@ -37,6 +39,42 @@ TEST(FileStream, OpenModesAndTheirErrors) {
   WriteFile(path, "old content");
   { TFileStream s(path, TFileStream::Mode::kCreate); }
   EXPECT_EQ(ReadFile(path), "");  // truncated
+}
+
+TEST(FileStream, OpenIfExistsTellsNothingThereFromWhatCannotBeRead) {
+  TempDir dir;
+  WriteFile(dir.File("f.bin"), "12345");
+  EXPECT_EQ(TFileStream::OpenIfExists(""), nullptr);
+  EXPECT_EQ(TFileStream::OpenIfExists(dir.File("missing")), nullptr);
+  EXPECT_EQ(TFileStream::OpenIfExists(dir.File("missing/f.bin")), nullptr);
+  EXPECT_EQ(TFileStream::OpenIfExists(dir.File("f.bin/under-a-file")), nullptr);
+  EXPECT_EQ(ErrorOf([&] { TFileStream::OpenIfExists(dir.path()); }),
+            "Cannot open file " + dir.path());
+  const std::unique_ptr<TFileStream> file = TFileStream::OpenIfExists(dir.File("f.bin"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->SizeAtOpen(), 5);
+  char buf[5];
+  file->ReadBuffer(buf, 5);
+  EXPECT_EQ(std::string(buf, 5), "12345");
+}
+
+TEST(FileStream, CreateKeepLeavesTheContentAndSameFileComparesInodes) {
+  TempDir dir;
+  WriteFile(dir.File("f.bin"), "12345");
+  {
+    TFileStream kept(dir.File("f.bin"), TFileStream::Mode::kCreateKeep);
+    EXPECT_EQ(kept.SizeAtOpen(), 5);
+    TFileStream reader(dir.File("f.bin"), TFileStream::Mode::kRead);
+    TFileStream other(dir.File("new.bin"), TFileStream::Mode::kCreateKeep);
+    EXPECT_TRUE(kept.SameFileAs(reader));
+    EXPECT_FALSE(kept.SameFileAs(other));
+    EXPECT_EQ(other.SizeAtOpen(), 0);
+    kept.Truncate(2);
+  }
+  EXPECT_EQ(ReadFile(dir.File("f.bin")), "12");
+  EXPECT_EQ(ReadFile(dir.File("new.bin")), "");
+  EXPECT_EQ(ErrorOf([&] { TFileStream s(dir.path(), TFileStream::Mode::kCreateKeep); }),
+            "Cannot create file " + dir.path());
 }
 
 TEST(FileStream, ExactReadsWritesAndPositions) {
@@ -76,6 +114,19 @@ TEST(FileStream, CopyMovesExactlyCountBytesFromBothPositions) {
 
   dst.CopyFrom(src, 0);  // nothing
   EXPECT_EQ(ErrorOf([&] { dst.CopyFrom(src, 6); }), "Stream read error");
+
+  // Positions at the same offset within their pages, where the kernel may do the copying.
+  TFileStream aligned(dir.File("aligned"), TFileStream::Mode::kCreate);
+  aligned.WriteBuffer("abc", 3);
+  src.Seek(4096 + 3);
+  aligned.CopyFrom(src, 2 * TFileStream::kCopyBlockSize);
+  EXPECT_EQ(src.Position(), static_cast<int64_t>(4096 + 3 + 2 * TFileStream::kCopyBlockSize));
+  EXPECT_EQ(aligned.Position(), static_cast<int64_t>(3 + 2 * TFileStream::kCopyBlockSize));
+  EXPECT_EQ(ReadFile(dir.File("aligned")),
+            "abc" + data.substr(4096 + 3, 2 * TFileStream::kCopyBlockSize));
+  src.Seek(static_cast<int64_t>(data.size()) - 2);
+  aligned.Seek(static_cast<int64_t>(data.size()) - 2 - 4096);  // lined up again, source short
+  EXPECT_EQ(ErrorOf([&] { aligned.CopyFrom(src, 3); }), "Stream read error");
 }
 
 }  // namespace
