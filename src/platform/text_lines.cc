@@ -1,6 +1,7 @@
 #include "platform/text_lines.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/error.h"
 #include "platform/file_stream.h"
@@ -27,6 +28,7 @@ bool SameText(const std::string& a, const std::string& b) {
 std::string ReadWholeFile(const std::string& path) {
   TFileStream file(path, TFileStream::Mode::kRead);
   std::string data;
+  data.reserve(static_cast<size_t>(file.SizeAtOpen()));
   char block[65536];
   for (;;) {
     const size_t n = file.Read(block, sizeof block);
@@ -36,8 +38,72 @@ std::string ReadWholeFile(const std::string& path) {
   return data;
 }
 
+namespace {
+
+constexpr size_t kLoadBlockSize = 1 << 20;
+
+// Splits the file into lines as SetText splits a whole text, reading it block by block, and
+// calls onLine(begin, length) for each. Returns whether a NUL byte ended the text.
+template <typename OnLine>
+bool ForEachLine(TFileStream& file, const std::unique_ptr<char[]>& block, OnLine onLine) {
+  std::string partial;   // the start of a line that goes on in the next block
+  bool afterCr = false;  // the block before ended in a CR: an LF at once belongs to it
+  file.Seek(0);
+  for (;;) {
+    const size_t n = file.Read(block.get(), kLoadBlockSize);
+    if (n == 0) break;
+    const char* p = block.get();
+    const char* nul = static_cast<const char*>(std::memchr(p, '\0', n));
+    const char* end = nul ? nul : p + n;
+    if (afterCr && p < end && *p == '\n') ++p;
+    afterCr = false;
+    while (p < end) {
+      const char* brk = p;
+      while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
+      if (brk == end) {
+        partial.append(p, static_cast<size_t>(end - p));
+        break;
+      }
+      if (partial.empty()) {
+        onLine(p, static_cast<size_t>(brk - p));
+      } else {
+        partial.append(p, static_cast<size_t>(brk - p));
+        onLine(partial.data(), partial.size());
+        partial.clear();
+      }
+      if (*brk == '\r') {
+        if (brk + 1 == end && !nul) {
+          afterCr = true;
+        } else if (brk + 1 < end && brk[1] == '\n') {
+          ++brk;
+        }
+      }
+      p = brk + 1;
+    }
+    if (nul) {
+      if (!partial.empty()) onLine(partial.data(), partial.size());
+      return true;
+    }
+  }
+  if (!partial.empty()) onLine(partial.data(), partial.size());
+  return false;
+}
+
+}  // namespace
+
 void TStringList::LoadFromFile(const std::string& path) {
-  SetText(ReadWholeFile(path));
+  // Two passes over the file: the first counts the lines, so that the list is made once at its
+  // final size, and the text is never held whole beside its lines. A log of many entries is
+  // then little more than its lines in memory.
+  TFileStream file(path, TFileStream::Mode::kRead);
+  std::unique_ptr<char[]> block(new char[kLoadBlockSize]);
+  size_t count = 0;
+  ForEachLine(file, block, [&](const char*, size_t) { ++count; });
+  std::vector<std::string> lines;
+  lines.reserve(count);
+  stopped_at_nul_ =
+      ForEachLine(file, block, [&](const char* text, size_t n) { lines.emplace_back(text, n); });
+  lines_ = std::move(lines);
 }
 
 void TStringList::SetText(const std::string& text) {

@@ -59,6 +59,38 @@ TEST(TextLines, SaveEndsEveryLineWithCrLfAndReplacesTheFile) {
   EXPECT_EQ(ReadFile(path), "");
 }
 
+// Files are loaded in blocks of a megabyte: breaks, long lines and NUL bytes at and across the
+// block edges must split exactly as the same text in one piece does.
+TEST(TextLines, LoadFromFileSplitsAcrossBlocksAsTheWholeText) {
+  constexpr size_t kBlock = 1 << 20;
+  const std::string filler(kBlock - 1, 'x');  // puts the next byte last in the first block
+  const std::string longLine(2 * kBlock + 7, 'y');
+  const std::vector<std::pair<const char*, std::string>> cases = {
+      {"cr lf split between blocks", filler + "\r\nb\r\n"},
+      {"lone cr last in a block", filler + "\rb"},
+      {"cr last, cr first", filler + "\r\rb"},
+      {"lf last in a block", filler + "\n\nb"},
+      {"a line over three blocks", "a\r\n" + longLine + "\r\nz"},
+      {"a line over blocks without a final break", "a\n" + longLine},
+      {"nul first in a block", filler + "a" + std::string(1, '\0') + "more\r\n"},
+      {"nul right after a cr last in a block", filler + "\r" + std::string(1, '\0') + "\nz"},
+      {"nul in a later block of a long line", longLine + std::string(1, '\0') + "z\r\n"},
+      {"exactly one block", std::string(kBlock, 'q')},
+  };
+  TempDir dir;
+  for (const auto& [what, text] : cases) {
+    SCOPED_TRACE(what);
+    WriteFile(dir.File("big.log"), text);
+    TStringList whole;
+    whole.SetText(text);
+    TStringList loaded;
+    loaded.Add("old");
+    loaded.LoadFromFile(dir.File("big.log"));
+    EXPECT_EQ(loaded.Lines(), whole.Lines());
+    EXPECT_EQ(loaded.LoadStoppedAtNul(), whole.LoadStoppedAtNul());
+  }
+}
+
 TEST(TextLines, FileErrorsCarryThePath) {
   TempDir dir;
   TStringList list;
