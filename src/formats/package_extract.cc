@@ -13,7 +13,7 @@
 // regular entry path was already written in this run, the entry goes to
 // <type folder>/<eight hex digits>_<n><ext> with the smallest n from 2 on not yet written in
 // this run. The result log names the file actually written.
-#include <sys/stat.h>
+#include <unordered_set>
 
 #include "formats/format_handlers.h"
 #include "formats/package_directory.h"
@@ -53,13 +53,6 @@ std::string UnwrittenEntryPath(const std::unordered_set<std::string>& written,
   return NumberedPath(folder, digits, high, ext);
 }
 
-// Whether path exists and is the very file that stream has open.
-bool IsFileOf(const std::string& path, const TFileStream& stream) {
-  struct stat a, b;
-  return ::stat(path.c_str(), &a) == 0 && ::fstat(stream.Handle(), &b) == 0 &&
-         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 }  // namespace
 
 void ExtractPackage(TProcessState& state, const std::string& packagePath) {
@@ -72,22 +65,27 @@ void ExtractPackage(TProcessState& state, const std::string& packagePath) {
   host.SetProgressPosition(0);
   host.SetProgressMax(100);
 
+  // The type folders this package's entries went to: each is looked for, and made when
+  // missing, once per package rather than once per entry.
+  std::unordered_set<std::string> typeFolders;
   for (uint32_t i = 0; i < count; ++i) {
     directory.ReadEntry();
     const std::string ext = ExtractExt(directory.Name());
     const std::string digits = Hex8(i);
     const std::string folder = JoinPath(state.OutputDir, ext.empty() ? ext : ext.substr(1));
     // A failed creation shows up below as the entry file that cannot be created.
-    if (!PathExists(folder)) CreateDir(folder);
+    if (typeFolders.insert(folder).second && !PathExists(folder)) CreateDir(folder);
     const std::string entryPath = UnwrittenEntryPath(state.WrittenEntryPaths, folder, digits, ext,
                                                      JoinPath(folder, digits + ext));
 
     const TEntryRecord& record = directory.Record();
     if (!directory.DataInFile()) ThrowReadError();
-    // Creating the entry file would truncate the package while it is being read.
-    if (IsFileOf(entryPath, package)) ThrowCannotCreate(entryPath);
     {
-      TFileStream entry(entryPath, TFileStream::Mode::kCreate);
+      // Opened without cutting it first: should the entry path name the package itself, it is
+      // refused untouched rather than truncated while it is being read.
+      TFileStream entry(entryPath, TFileStream::Mode::kCreateKeep);
+      if (entry.SameFileAs(package)) ThrowCannotCreate(entryPath);
+      if (entry.SizeAtOpen() != 0) entry.Truncate(0);
       state.WrittenEntryPaths.insert(entryPath);
       package.Seek(record.DataOffset);
       entry.CopyFrom(package, record.DataSize);

@@ -9,6 +9,15 @@
 //
 // The new package is written to a file beside outputPath and renamed over it only once it is
 // complete; any failure removes that file, so a package already at outputPath stays as it was.
+// When it replaces a package, its data are flushed to the disk before the rename, so that a
+// crash leaves the old package or the new one, never a cut one. A package written where none
+// was is renamed without the flush: a crash can then cost only the new package, which the
+// same replay writes again from the untouched source and entry files, and flushing a package
+// of a gigabyte would take longer than writing it.
+//
+// Kept entries whose data follow each other in the source are copied in one go, and a record
+// that comes out as it was in the source is not written again: an unedited package is one copy
+// of its head and one of its data.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,7 +46,8 @@ class TPendingFile {
     // process be killed midway.
     const std::string name = FileNamePart(finalPath).substr(0, 64);
     struct stat existing;
-    const bool replaces = ::stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    replaces_ = ::stat(finalPath.c_str(), &existing) == 0;
+    const bool replaces = replaces_ && S_ISREG(existing.st_mode);
     static unsigned serial = 0;
     for (int attempt = 0; attempt < 100 && !stream_; ++attempt) {
       const std::string candidate = folder + "." + name + ".skerrow-" + std::to_string(::getpid()) +
@@ -71,7 +81,7 @@ class TPendingFile {
   TFileStream& Stream() { return *stream_; }
 
   void Commit() {
-    stream_->Sync();
+    if (replaces_) stream_->Sync();
     stream_.reset();
     if (::rename(temp_path_.c_str(), final_path_.c_str()) != 0) ThrowCannotCreate(final_path_);
     committed_ = true;
@@ -81,7 +91,44 @@ class TPendingFile {
   std::string final_path_;
   std::string temp_path_;
   std::unique_ptr<TFileStream> stream_;
+  bool replaces_ = false;  // something exists at finalPath: the rename replaces it
   bool committed_ = false;
+};
+
+// Kept entries' data, copied from the source to the end of the new package, gathered into
+// runs: an entry whose data begin where the run's end in the source is joins it.
+class TKeptRun {
+ public:
+  TKeptRun(TFileStream& source, TFileStream& out) : source_(source), out_(out) {}
+
+  void Add(int64_t sourceOffset, int64_t outOffset, uint64_t size) {
+    if (size == 0) return;
+    if (size_ > 0 && sourceOffset == source_start_ + static_cast<int64_t>(size_) &&
+        outOffset == out_start_ + static_cast<int64_t>(size_)) {
+      size_ += size;
+      return;
+    }
+    Flush();
+    source_start_ = sourceOffset;
+    out_start_ = outOffset;
+    size_ = size;
+  }
+
+  void Flush() {
+    if (size_ == 0) return;
+    const uint64_t size = size_;
+    size_ = 0;  // never copied twice, also when the copy fails
+    source_.Seek(source_start_);
+    out_.Seek(out_start_);
+    out_.CopyFrom(source_, size);
+  }
+
+ private:
+  TFileStream& source_;
+  TFileStream& out_;
+  int64_t source_start_ = 0;
+  int64_t out_start_ = 0;
+  uint64_t size_ = 0;
 };
 
 // Whether path names the very file that stream has open (same device and inode): POSIX lets
@@ -132,35 +179,47 @@ int32_t RebuildPackage(TProcessState& state, const std::string& outputPath, int3
 
   TPackageDirectory directory(source, TPackageDirectory::Names::kSkip);
   const uint32_t count = directory.EntryCount();
+  TKeptRun kept(source, out);
   int64_t end = headLength;
   for (uint32_t i = 0; i < count; ++i) {
-    directory.ReadEntry();
-    const std::string& line = state.ScriptList.At(static_cast<long long>(firstLine) + i);
+    try {
+      directory.ReadEntry();
+      const std::string& line = state.ScriptList.At(static_cast<long long>(firstLine) + i);
 
-    std::unique_ptr<TFileStream> replacement;
-    TEntryRecord record = directory.Record();
-    if (PathExists(line)) {
-      replacement = std::make_unique<TFileStream>(line, TFileStream::Mode::kRead);
-    } else {
-      if (!directory.DataInFile()) ThrowReadError();
-      source.Seek(record.DataOffset);
+      const std::unique_ptr<TFileStream> replacement = TFileStream::OpenIfExists(line);
+      const TEntryRecord stored = directory.Record();
+      if (!replacement && !directory.DataInFile()) ThrowReadError();
+      const uint64_t size = replacement ? static_cast<uint64_t>(replacement->SizeAtOpen())
+                                        : static_cast<uint64_t>(stored.DataSize);
+      if (static_cast<uint64_t>(end) + size > kMaxPackageSize) {
+        throw Error("Package too large: " + outputPath + " would pass 4 GiB");
+      }
+
+      TEntryRecord record = stored;
+      record.DataOffset = static_cast<uint32_t>(end);
+      record.DataSize = static_cast<uint32_t>(size);
+      // The head copy holds the stored record already.
+      if (record.DataOffset != stored.DataOffset || record.DataSize != stored.DataSize) {
+        char bytes[kEntryRecordSize];
+        EncodeEntryRecord(record, bytes);
+        out.Seek(directory.RecordPosition());
+        out.WriteBuffer(bytes, sizeof bytes);
+      }
+
+      if (replacement) {
+        kept.Flush();
+        out.Seek(end);
+        out.CopyFrom(*replacement, size);
+      } else {
+        kept.Add(stored.DataOffset, end, size);
+      }
+      end += static_cast<int64_t>(size);
+    } catch (...) {
+      // The kept data gathered so far go first, so a failure among them (a full disk) is the
+      // error reported, as it would be had they been copied entry by entry.
+      kept.Flush();
+      throw;
     }
-    const uint64_t size = replacement ? static_cast<uint64_t>(replacement->Size())
-                                      : static_cast<uint64_t>(record.DataSize);
-    if (static_cast<uint64_t>(end) + size > kMaxPackageSize) {
-      throw Error("Package too large: " + outputPath + " would pass 4 GiB");
-    }
-
-    record.DataOffset = static_cast<uint32_t>(end);
-    record.DataSize = static_cast<uint32_t>(size);
-    char stored[kEntryRecordSize];
-    EncodeEntryRecord(record, stored);
-    out.Seek(directory.RecordPosition());
-    out.WriteBuffer(stored, sizeof stored);
-
-    out.Seek(end);
-    out.CopyFrom(replacement ? *replacement : source, size);
-    end += static_cast<int64_t>(size);
 
     const int v = static_cast<int>(static_cast<uint64_t>(i) * 100 / count);
     if (v != host.ProgressPosition()) {
@@ -168,6 +227,7 @@ int32_t RebuildPackage(TProcessState& state, const std::string& outputPath, int3
       host.ProcessMessages();
     }
   }
+  kept.Flush();
 
   pending.Commit();
   return static_cast<int32_t>(static_cast<int64_t>(firstLine) + count);
