@@ -14,12 +14,12 @@
 namespace skerrow {
 
 struct TProcessState {
-  std::string OutputDir;      // the output folder of the current batch run
-  std::string CurrentSource;  // the source path of the last replayed source line
+  std::string OutputDir;                      // the output folder of the current batch run
+  std::string CurrentSource;                  // the source path of the last replayed source line
   std::unique_ptr<TFileStream> SourceStream;  // the replayed source, or none
-  TStringList ResultList;     // the lines of the result log being built
-  TStringList ScriptList;     // the lines of the log being replayed
-  TSectionReader Sections;    // the open section file
+  TStringList ResultList;                     // the lines of the result log being built
+  TStringList ScriptList;                     // the lines of the log being replayed
+  TSectionReader Sections;                    // the open section file
   // Entry files written by the package extractions of the current batch run, so a later
   // package never replaces one of them. The batch run empties it at its start.
   std::unordered_set<std::string> WrittenEntryPaths;
