@@ -77,7 +77,7 @@ struct TFileDialog {
   enum class Kind { kOpen, kSave };
   Kind DialogKind = Kind::kOpen;
   std::string Title;
-  std::vector<TFilter> Filters;
+  std::vector<TFilter> Filters{};
   int FilterIndex = 1;  // position of the filter in force, from 1
   std::string DefaultExt;
   bool AllowMultiSelect = false;
@@ -85,7 +85,7 @@ struct TFileDialog {
   bool OverwritePrompt = false;  // ask before replacing an existing file
   bool Resizable = false;
   // The result of a confirmed dialog: the chosen files' full paths, in the dialog's order.
-  std::vector<std::string> Files;
+  std::vector<std::string> Files{};
   std::string FileName() const { return Files.empty() ? std::string() : Files.front(); }
 };
 

@@ -9,29 +9,46 @@
 
 namespace skerrow {
 
+namespace {
+
+// The three file dialogs as the window declares them. Built whole, with designated
+// initialisers, rather than member by member.
+TFileDialog SelectLogDialog() {
+  TFileDialog dialog{.DialogKind = TFileDialog::Kind::kOpen,
+                     .Title = "Select file...",
+                     .FilterIndex = 1,
+                     .DefaultExt = "*",
+                     .AllowMultiSelect = true,
+                     .MustExist = true};
+  for (const auto& row : kFilterTable) dialog.Filters.push_back({row.Text, row.Pattern});
+  return dialog;
+}
+
+TFileDialog SaveListDialog() {
+  return {.DialogKind = TFileDialog::Kind::kSave,
+          .Title = "Select file...",
+          .Filters = {{"Project list files (*.lst)", "*.lst"}},
+          .DefaultExt = "lst",
+          .OverwritePrompt = true,
+          .Resizable = true};
+}
+
+TFileDialog SaveResultsDialog() {
+  return {.DialogKind = TFileDialog::Kind::kSave,
+          .Title = "Select target...",
+          .Filters = {{"Text files (*.txt)", "*.txt"}},
+          .DefaultExt = "txt",
+          .OverwritePrompt = true};
+}
+
+}  // namespace
+
 TMainForm::TMainForm(TToolkit& toolkit, THandlerSet& handlers)
-    : toolkit_(toolkit), handlers_(handlers) {
-  SelectLog.DialogKind = TFileDialog::Kind::kOpen;
-  SelectLog.Title = "Select file...";
-  for (const auto& row : kFilterTable) SelectLog.Filters.push_back({row.Text, row.Pattern});
-  SelectLog.FilterIndex = 1;
-  SelectLog.DefaultExt = "*";
-  SelectLog.AllowMultiSelect = true;
-  SelectLog.MustExist = true;
-
-  SaveLST.DialogKind = TFileDialog::Kind::kSave;
-  SaveLST.Title = "Select file...";
-  SaveLST.Filters = {{"Project list files (*.lst)", "*.lst"}};
-  SaveLST.DefaultExt = "lst";
-  SaveLST.OverwritePrompt = true;
-  SaveLST.Resizable = true;
-
-  SaveRes.DialogKind = TFileDialog::Kind::kSave;
-  SaveRes.Title = "Select target...";
-  SaveRes.Filters = {{"Text files (*.txt)", "*.txt"}};
-  SaveRes.DefaultExt = "txt";
-  SaveRes.OverwritePrompt = true;
-
+    : SelectLog(SelectLogDialog()),
+      SaveLST(SaveListDialog()),
+      SaveRes(SaveResultsDialog()),
+      toolkit_(toolkit),
+      handlers_(handlers) {
   State.Host = this;
 }
 
