@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "support/own_error_text.h"
 
 namespace skerrow::fuzz {
 
@@ -114,25 +114,10 @@ void Fail(const std::string& what) {
 }
 
 void CheckSystemError(const std::exception& error) {
-  static constexpr std::array<std::string_view, 11> kOwnTexts = {
-      "Cannot open file ",
-      "Cannot create file ",
-      "Stream read error",
-      "Stream write error",
-      "List index out of bounds (",
-      "Malformed package ",
-      "Package too large",
-      "Block#",
-      "The code table ",
-      "Unable to create directory",
-      "Failed to Save Stream",
-  };
   const auto* own = dynamic_cast<const skerrow::Error*>(&error);
   const std::string_view text = error.what();
   if (own == nullptr) Fail("an error not of the system's own type: " + std::string(text));
-  for (std::string_view prefix : kOwnTexts) {
-    if (text.starts_with(prefix)) return;
-  }
+  if (skerrow::testing::IsOwnErrorText(text)) return;
   Fail("an error text not of the system's own: " + std::string(text));
 }
 

@@ -5,33 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "platform/error.h"
+#include "support/own_error_text.h"
 
 namespace skerrow::testing {
-
-inline bool IsOwnErrorText(std::string_view text) {
-  static constexpr std::array<std::string_view, 10> kOwnTexts = {
-      "Cannot open file ",
-      "Cannot create file ",
-      "Stream read error",
-      "Stream write error",
-      "List index out of bounds (",
-      "Malformed package ",
-      "Package too large",
-      "Block#",
-      "The code table ",
-      "Unable to create directory",
-  };
-  for (std::string_view prefix : kOwnTexts) {
-    if (text.starts_with(prefix)) return true;
-  }
-  return false;
-}
 
 // Runs action: "" when it succeeds, the error text when it raises the system's own error; any
 // other exception fails the test.
