@@ -18,82 +18,18 @@
 // Kept entries whose data follow each other in the source are copied in one go, and a record
 // that comes out as it was in the source is not written again: an unedited package is one copy
 // of its head and one of its data.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 
 #include "formats/format_handlers.h"
 #include "formats/package_directory.h"
 #include "platform/error.h"
 #include "platform/file_stream.h"
 #include "platform/paths.h"
+#include "platform/pending_file.h"
 
 namespace skerrow {
 
 namespace {
-
-// A file being written in place of finalPath: created beside it under a name of its own and
-// removed again unless Commit() renames it over finalPath.
-class TPendingFile {
- public:
-  explicit TPendingFile(const std::string& finalPath) : final_path_(finalPath) {
-    const size_t cut = finalPath.rfind(kPathSeparator);
-    const std::string folder = cut == std::string::npos ? "" : finalPath.substr(0, cut + 1);
-    // The package's own name, shortened, tells a user whose leftover file this is should the
-    // process be killed midway.
-    const std::string name = FileNamePart(finalPath).substr(0, 64);
-    struct stat existing;
-    replaces_ = ::stat(finalPath.c_str(), &existing) == 0;
-    const bool replaces = replaces_ && S_ISREG(existing.st_mode);
-    static unsigned serial = 0;
-    for (int attempt = 0; attempt < 100 && !stream_; ++attempt) {
-      const std::string candidate = folder + "." + name + ".skerrow-" + std::to_string(::getpid()) +
-                                    "-" + std::to_string(++serial);
-      const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd < 0) {
-        if (errno == EEXIST) continue;
-        ThrowCannotCreate(finalPath);
-      }
-      if (replaces) ::fchmod(fd, existing.st_mode & 07777);
-      ::close(fd);
-      temp_path_ = candidate;
-      try {
-        stream_ = std::make_unique<TFileStream>(candidate, TFileStream::Mode::kReadWrite);
-      } catch (const Error&) {
-        ::unlink(candidate.c_str());  // a throwing constructor runs no destructor
-        ThrowCannotCreate(finalPath);
-      }
-    }
-    if (!stream_) ThrowCannotCreate(finalPath);
-  }
-
-  ~TPendingFile() {
-    stream_.reset();
-    if (!committed_ && !temp_path_.empty()) ::unlink(temp_path_.c_str());
-  }
-
-  TPendingFile(const TPendingFile&) = delete;
-  TPendingFile& operator=(const TPendingFile&) = delete;
-
-  TFileStream& Stream() { return *stream_; }
-
-  void Commit() {
-    if (replaces_) stream_->Sync();
-    stream_.reset();
-    if (::rename(temp_path_.c_str(), final_path_.c_str()) != 0) ThrowCannotCreate(final_path_);
-    committed_ = true;
-  }
-
- private:
-  std::string final_path_;
-  std::string temp_path_;
-  std::unique_ptr<TFileStream> stream_;
-  bool replaces_ = false;  // something exists at finalPath: the rename replaces it
-  bool committed_ = false;
-};
 
 // Kept entries' data, copied from the source to the end of the new package, gathered into
 // runs: an entry whose data begin where the run's end in the source is joins it.

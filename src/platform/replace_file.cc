@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/file_stream.h"
 #include "platform/paths.h"
+#include "platform/pending_file.h"
 
 namespace skerrow {
 
@@ -48,27 +49,17 @@ void ReplaceFile(const std::string& path, const std::string& text) {
   existing.reset();
 
   if (!fs::is_symlink(path, ec)) {
-    const std::string temp = path + ".skerrow-new";
-    std::optional<TFileStream> file;
+    std::optional<TPendingFile> pending;
     try {
-      file.emplace(temp, TFileStream::Mode::kCreate);
+      pending.emplace(path);
     } catch (const Error&) {
+      // No file can be made beside it: the file itself is rewritten below.
     }
-    if (file) {
-      try {
-        file->WriteBuffer(text.data(), text.size());
-        file->Sync();
-      } catch (const Error&) {
-        // A full disk: the old file stays whole; writing it in place could only cut it.
-        file.reset();
-        fs::remove(temp, ec);
-        throw;
-      }
-      file.reset();
-      fs::permissions(temp, fs::status(path, ec).permissions(), ec);
-      fs::rename(temp, path, ec);
-      if (!ec) return;
-      fs::remove(temp, ec);
+    if (pending) {
+      // A short write (a full disk) leaves here, and the old file stays whole.
+      pending->Stream().WriteBuffer(text.data(), text.size());
+      pending->Commit();
+      return;
     }
   }
   TFileStream file(path, TFileStream::Mode::kCreate);
