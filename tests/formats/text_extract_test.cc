@@ -15,16 +15,8 @@
 namespace skerrow {
 namespace {
 
-// The files this process holds open.
-int OpenFileCount() {
-  int count = 0;
-  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
-    ++count;
-  }
-  return count;
-}
-
 using testing::ExeBuilder;
+using testing::OpenFileCount;
 using testing::ReadFile;
 using testing::SectionFileWriter;
 using testing::WriteFile;

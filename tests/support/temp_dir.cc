@@ -60,4 +60,10 @@ void MakeDirs(const std::string& path) {
   fs::create_directories(path);
 }
 
+int OpenFileCount() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& fd : fs::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
 }  // namespace skerrow::testing

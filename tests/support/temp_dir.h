@@ -35,5 +35,7 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // empty when missing
 bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
+// How many files this process holds open: a leak check around an operation.
+int OpenFileCount();
 
 }  // namespace skerrow::testing
