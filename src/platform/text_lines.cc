@@ -1,5 +1,6 @@
 #include "platform/text_lines.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -42,6 +43,44 @@ namespace {
 
 constexpr size_t kLoadBlockSize = 1 << 20;
 
+// The first CR or LF in [p, end), or end. Two library scans beat a loop over the bytes.
+const char* FindBreak(const char* p, const char* end) {
+  const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+  const char* stop = lf ? static_cast<const char*>(lf) : end;
+  const void* cr = std::memchr(p, '\r', static_cast<size_t>(stop - p));
+  return cr ? static_cast<const char*>(cr) : stop;
+}
+
+size_t CountByte(const char* p, const char* end, char c) {
+  size_t count = 0;
+  while (const void* hit = std::memchr(p, c, static_cast<size_t>(end - p))) {
+    ++count;
+    p = static_cast<const char*>(hit) + 1;
+  }
+  return count;
+}
+
+// About as many lines as the file holds, read ahead to size the list: exact when every line
+// ends alike (CR LF, LF or CR), too few only when the endings are mixed.
+size_t EstimateLineCount(TFileStream& file, const std::unique_ptr<char[]>& block) {
+  size_t lf = 0, cr = 0;
+  bool text = false;
+  file.Seek(0);
+  for (;;) {
+    const size_t n = file.Read(block.get(), kLoadBlockSize);
+    if (n == 0) break;
+    const char* p = block.get();
+    const char* nul = static_cast<const char*>(std::memchr(p, '\0', n));
+    const char* end = nul ? nul : p + n;
+    text = text || end > p;
+    lf += CountByte(p, end, '\n');
+    cr += CountByte(p, end, '\r');
+    if (nul) break;
+  }
+  // A last line without a break counts too.
+  return std::max(lf, cr) + (text ? 1 : 0);
+}
+
 // Splits the file into lines as SetText splits a whole text, reading it block by block, and
 // calls onLine(begin, length) for each. Returns whether a NUL byte ended the text.
 template <typename OnLine>
@@ -58,8 +97,7 @@ bool ForEachLine(TFileStream& file, const std::unique_ptr<char[]>& block, OnLine
     if (afterCr && p < end && *p == '\n') ++p;
     afterCr = false;
     while (p < end) {
-      const char* brk = p;
-      while (brk < end && *brk != '\r' && *brk != '\n') ++brk;
+      const char* brk = FindBreak(p, end);
       if (brk == end) {
         partial.append(p, static_cast<size_t>(end - p));
         break;
@@ -92,15 +130,13 @@ bool ForEachLine(TFileStream& file, const std::unique_ptr<char[]>& block, OnLine
 }  // namespace
 
 void TStringList::LoadFromFile(const std::string& path) {
-  // Two passes over the file: the first counts the lines, so that the list is made once at its
-  // final size, and the text is never held whole beside its lines. A log of many entries is
-  // then little more than its lines in memory.
+  // Two passes over the file: the first counts the line breaks, so that the list is made once
+  // at its final size, and the text is never held whole beside its lines. A log of many
+  // entries is then little more than its lines in memory.
   TFileStream file(path, TFileStream::Mode::kRead);
   std::unique_ptr<char[]> block(new char[kLoadBlockSize]);
-  size_t count = 0;
-  ForEachLine(file, block, [&](const char*, size_t) { ++count; });
   std::vector<std::string> lines;
-  lines.reserve(count);
+  lines.reserve(EstimateLineCount(file, block));
   stopped_at_nul_ =
       ForEachLine(file, block, [&](const char* text, size_t n) { lines.emplace_back(text, n); });
   lines_ = std::move(lines);
