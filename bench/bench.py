@@ -10,6 +10,7 @@ Run through bench/run, which builds the release binary first. Python's standard 
 """
 
 import argparse
+import mmap
 import os
 import random
 import shutil
@@ -92,11 +93,30 @@ def same_bytes(a, b):
     return subprocess.run(["cmp", "-s", a, b]).returncode == 0
 
 
-class Side:
-    """One command of a comparison, with what it reads and the folder it writes."""
+def warm_memory(mib):
+    """Touches mib MiB of fresh memory and gives it back.
 
-    def __init__(self, label, cmd, warm, out, prepare=None):
+    On a virtual machine whose host takes back the guest's free memory, the first touch of a
+    page costs a trip to the host. A command that writes a GiB of page cache then spends most
+    of its time there, more or less by chance; touching as much memory just before the
+    command runs leaves it pages that are already there, for both sides alike.
+    """
+    if mib <= 0:
+        return
+    size = mib * MIB
+    block = mmap.mmap(-1, size)
+    for offset in range(0, size, mmap.PAGESIZE):
+        block[offset] = 1
+    block.close()
+
+
+class Side:
+    """One command of a comparison, with what it reads, the folder it writes, and how many MiB
+    of memory to warm for it."""
+
+    def __init__(self, label, cmd, warm, out, prepare=None, memory=0):
         self.label, self.cmd, self.warm, self.out, self.prepare = label, cmd, warm, out, prepare
+        self.memory = memory
         self.times, self.peaks = [], []
 
     def measure(self, scratch):
@@ -107,10 +127,11 @@ class Side:
         os.sync()  # what earlier runs left dirty goes out before the clock starts
         for path in self.warm:
             read_through(path)
+        warm_memory(self.memory)
         report = os.path.join(scratch, "time.txt")
         start = time.perf_counter()
         result = subprocess.run(["/usr/bin/time", "-v", "-o", report] + self.cmd,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         elapsed = time.perf_counter() - start
         if result.returncode != 0:
             sys.exit("bench: %s failed: %s" % (" ".join(self.cmd), result.stderr))
@@ -119,9 +140,12 @@ class Side:
             for line in f:
                 if "Maximum resident set size" in line:
                     peak = int(line.rsplit(":", 1)[1]) / 1024
-        self.times.append(elapsed)
+        self.record(elapsed, result.stdout)
         self.peaks.append(peak)
         shutil.rmtree(self.out, ignore_errors=True)
+
+    def record(self, elapsed, _output):
+        self.times.append(elapsed)
 
     def median(self):
         return statistics.median(self.times)
@@ -130,17 +154,52 @@ class Side:
         return max(self.peaks)
 
 
+class SplitSide(Side):
+    """skerrow-replay-timing: one replay, its time split into the replay's own part and the
+    part inside the handlers. times holds the own part; shares its part of the whole."""
+
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        self.handler_times, self.shares = [], []
+
+    def record(self, elapsed, output):
+        words = output.split()
+        total, handlers = float(words[words.index("total") + 1]), float(
+            words[words.index("handlers") + 1])
+        self.times.append(total - handlers)
+        self.handler_times.append(handlers)
+        self.shares.append((total - handlers) / total if total > 0 else 0.0)
+
+
+class HandlerPart:
+    """The handler part of a SplitSide, shown as the yardstick of its row."""
+
+    def __init__(self, split):
+        self.label, self.split = "rebuilds", split
+
+    def median(self):
+        return statistics.median(self.split.handler_times)
+
+    def peak(self):
+        return self.split.peak()
+
+
 class Row:
     def __init__(self, case, ours, yardstick, target, kind="ratio"):
         self.case, self.ours, self.yardstick, self.target, self.kind = (
             case, ours, yardstick, target, kind)
 
+    def sides(self):
+        if self.kind == "own":  # one command measures both columns
+            return [self.ours]
+        return [self.ours, self.yardstick]
+
     def figure(self):
         t, y = self.ours.median(), self.yardstick.median()
         if self.kind == "overhead":  # the share of the replay's time beyond the bare copy
             return (t - y) / t if t > 0 else 0.0
-        if self.kind == "share":  # the walk's time as a share of the whole replay's
-            return t / y if y > 0 else float("inf")
+        if self.kind == "own":  # the replay's own part of each run's time
+            return statistics.median(self.ours.shares)
         return t / y if y > 0 else float("inf")
 
     def target_text(self):
@@ -155,6 +214,14 @@ class Row:
             return "%.1f %%" % (self.figure() * 100)
         return "%.2f x" % self.figure()
 
+    def best_text(self):
+        """The fastest run of ours against the fastest of the yardstick's: the runs least
+        disturbed by the machine, as a check on the medians."""
+        if self.kind != "ratio":
+            return "-"
+        best = min(self.yardstick.times)
+        return "%.2f x" % (min(self.ours.times) / best) if best > 0 else "-"
+
     def met(self):
         if self.target is None:
             return "-" if self.ours.peak() < 32 else "NO"
@@ -168,7 +235,7 @@ def measure_rows(rows, runs, scratch):
         print("  measuring %s ..." % row.case, file=sys.stderr, flush=True)
         for run in range(runs):
             # Alternate who goes first, so a drift of the machine hits both sides alike.
-            sides = [row.ours, row.yardstick] if run % 2 == 0 else [row.yardstick, row.ours]
+            sides = row.sides() if run % 2 == 0 else row.sides()[::-1]
             for side in sides:
                 side.measure(scratch)
 
@@ -191,15 +258,19 @@ def case_a(args, work, rng, pool):
     shutil.rmtree(check)
     size = os.path.getsize(package) / MIB
     out = os.path.join(folder, "out")
+    memory = round(size) + 256  # what either side writes, and some
     title = "A %d entries, %.0f MiB" % (count, size)
     return title, [
-        Row("A extract", Side("skerrow-batch", [args.batch, "--out", out, package], [package], out),
-            Side("tar -xf", ["tar", "-xf", archive, "-C", out], [archive], out), 0.9),
+        Row("A extract",
+            Side("skerrow-batch", [args.batch, "--out", out, package], [package], out,
+                 memory=memory),
+            Side("tar -xf", ["tar", "-xf", archive, "-C", out], [archive], out, memory=memory),
+            0.9),
         Row("A rebuild",
             Side("skerrow-batch", [args.batch, "--out", out, os.path.join(ref, "result.log")],
-                 [ref, package], out),
+                 [ref, package], out, memory=memory),
             Side("tar -cf", ["tar", "-cf", os.path.join(out, "enduro.tar"), "-C", ref]
-                 + type_folders, [ref], out), 0.9),
+                 + type_folders, [ref], out, memory=memory), 0.9),
     ]
 
 
@@ -226,16 +297,20 @@ def case_b(args, work, rng, pool):
     def previous_file(into):
         shutil.copyfile(package, os.path.join(into, "00000000.bik"))
 
+    m = size // MIB + 256
     title = "B one entry of %d MiB" % (size // MIB)
     return title, [
-        Row("B extract", Side("skerrow-batch", [args.batch, "--out", out, package], [package], out),
-            Side("cp", ["cp", entry, out], [entry], out), 1.05),
-        Row("B rebuild", Side("skerrow-batch", [args.batch, "--out", out, log], [entry, package], out),
-            Side("cp", ["cp", entry, out], [entry], out), 1.05),
+        Row("B extract",
+            Side("skerrow-batch", [args.batch, "--out", out, package], [package], out, memory=m),
+            Side("cp", ["cp", entry, out], [entry], out, memory=m), 1.05),
+        Row("B rebuild",
+            Side("skerrow-batch", [args.batch, "--out", out, log], [entry, package], out,
+                 memory=m),
+            Side("cp", ["cp", entry, out], [entry], out, memory=m), 1.05),
         Row("B rebuild, replacing",
             Side("skerrow-batch", [args.batch, "--out", out, log], [entry, package], out,
-                 previous_package),
-            Side("cp", ["cp", entry, out], [entry], out, previous_file), 1.05),
+                 previous_package, memory=m),
+            Side("cp", ["cp", entry, out], [entry], out, previous_file, memory=m), 1.05),
     ]
 
 
@@ -259,13 +334,6 @@ def case_c(args, work, rng, pool):
     log = os.path.join(folder, "result.log")
     with open(log, "w", newline="") as f:
         f.write("".join(line + "\r\n" for line in lines))
-    # The same lines under a format no handler takes: the replay walks every one of them,
-    # opens each source and rebuilds nothing. More than its share in a real replay, where the
-    # rebuild consumes the entry lines, so an upper bound of the replay's own cost.
-    walk = os.path.join(folder, "walk.log")
-    with open(walk, "w", newline="") as f:
-        f.write("".join(("#Format: NONE" if line == "#Format: DAT" else line) + "\r\n"
-                        for line in lines))
     check = os.path.join(folder, "check")
     run_checked([args.batch, "--out", check, log])
     for package in paths:
@@ -274,57 +342,64 @@ def case_c(args, work, rng, pool):
     shutil.rmtree(check)
     out = os.path.join(folder, "out")
     size = sum(os.path.getsize(p) for p in paths) / MIB
+    memory = round(size) + 256
     title = "C %d entry lines over %d packages, %.0f MiB" % (packages * per_package, packages, size)
-    replay = Side("replay", [args.batch, "--out", out, log], [log] + paths, out)
+    split = SplitSide("replay", [args.timing, "--out", out, log], [log] + paths, out,
+                      memory=memory)
     return title, [
-        Row("C replay vs copy", replay, Side("cp", ["cp"] + paths + [out], paths, out), None,
+        Row("C replay vs copy",
+            Side("replay", [args.batch, "--out", out, log], [log] + paths, out, memory=memory),
+            Side("cp", ["cp"] + paths + [out], paths, out, memory=memory), None,
             kind="overhead"),
-        Row("C walk vs replay",
-            Side("walk only", [args.batch, "--out", out, walk], [walk] + paths, out), replay,
-            0.05, kind="share"),
+        Row("C replay's own part", split, HandlerPart(split), 0.05, kind="own"),
     ]
 
 
 def print_table(titles, rows, runs):
     print()
-    header = ("case", "skerrow s", "yardstick", "yard s", "figure", "target", "peak MiB",
+    header = ("case", "skerrow s", "yardstick", "yard s", "figure", "target", "best", "peak MiB",
               "yard MiB", "met")
-    widths = (22, 10, 13, 8, 9, 10, 9, 9, 4)
+    widths = (22, 10, 13, 8, 9, 10, 7, 9, 9, 4)
     line = "  ".join(h.ljust(w) for h, w in zip(header, widths))
     print(line)
     print("-" * len(line))
     for row in rows:
         cells = (row.case, "%.3f" % row.ours.median(), row.yardstick.label,
                  "%.3f" % row.yardstick.median(), row.figure_text(), row.target_text(),
-                 "%.1f" % row.ours.peak(), "%.1f" % row.yardstick.peak(),
+                 row.best_text(), "%.1f" % row.ours.peak(), "%.1f" % row.yardstick.peak(),
                  row.met())
         print("  ".join(c.ljust(w) for c, w in zip(cells, widths)))
     print()
     print("Inputs: " + "; ".join(titles) + ".")
-    print("Times are medians of %d runs; every run writes into an empty folder. Caches are not" % runs)
-    print("dropped; both sides are warmed alike: before each run, `sync`, then every input file")
-    print("is read once. Figure: our median / the yardstick's (A, B); for C the share of the")
-    print("replay's time beyond the bare copy, (replay - cp) / replay. Peak memory is the")
-    print("largest maximum resident set of the runs (/usr/bin/time -v); the target is < 32 MiB.")
-    print("A and B compare the same bytes: the tar holds the extracted files in the same folders;")
-    print("cp copies the 1 GiB entry file. 'B rebuild, replacing' writes over a package that is")
-    print("already in the output folder (cp over an existing file): that replace is made")
-    print("durable (fsync before the rename), the fresh write of 'B rebuild' is not.")
-    print("C: a result log with one line per entry, none naming an existing file, so every entry")
-    print("keeps its data and each rebuilt package equals its source byte for byte. 'C replay vs")
-    print("copy' sets the whole replay against cp of the same packages, the least such a rebuild")
-    print("can cost: the gap is the rebuild's look-up of every entry line (one failed open each)")
-    print("and its directory walk. 'C walk vs replay' is the replay's own cost: the same log")
-    print("with its format lines naming no format, so the driver walks all lines and opens every")
-    print("source but rebuilds nothing, as a share of the whole replay. (A log of one line per")
-    print("package cannot be the comparison: its first rebuild stops with 'List index out of")
-    print("bounds', as a package takes one line per entry.)")
+    print("""Times are medians of %d runs; every run writes into an empty folder. Caches are not
+dropped; both sides are warmed alike: before each run, `sync`, then every input file is
+read once, then as much memory as the run will fill is touched and given back (on a
+virtual machine the host's first handing-out of a page costs more than the copy of it).
+Figure: our median / the yardstick's (A, B); best: our fastest run / the yardstick's
+fastest, not judged. Peak memory is the largest maximum resident
+set of the runs (/usr/bin/time -v); the target is < 32 MiB.
+A and B compare the same bytes: the tar holds the extracted files in the same folders; cp
+copies the 1 GiB entry file. 'B rebuild, replacing' writes over a package already in the
+output folder (cp over an existing file): that replacement is made durable (fsync before
+the rename); the fresh write of 'B rebuild' is not.
+C: a result log of one line per entry, none naming an existing file, so every entry keeps
+its data and each rebuilt package equals its source byte for byte. 'C replay vs copy'
+(information) sets the whole replay against cp of the same packages, the least such a
+rebuild can cost; the gap is the rebuild's look-up of each entry line (one failed open)
+and its directory walk. 'C replay's own part' runs the same replay in
+skerrow-replay-timing, which times the rebuild calls from inside: the figure is the
+median share of each run's time spent outside them (loading the log, walking its
+lines, opening sources, the status line). A log of one line per package cannot serve
+as the comparison: a rebuild takes one line per entry, and such a log stops at its
+first package with 'List index out of bounds'.""" % runs)
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--batch", required=True, help="the skerrow-batch to measure")
+    parser.add_argument("--timing", required=True, help="the skerrow-replay-timing beside it")
     parser.add_argument("--quick", action="store_true", help="small inputs, one run: a smoke run")
-    parser.add_argument("--runs", type=int, help="runs per side (default 3, 1 with --quick)")
+    parser.add_argument("--runs", type=int, help="runs per side (default 5, 1 with --quick)")
     parser.add_argument("--dir", help="parent of the temporary input folder (default: /tmp)")
     parser.add_argument("--cases", default="A,B,C", help="which cases to run (default A,B,C)")
     parser.add_argument("--keep", action="store_true", help="keep the generated inputs")
@@ -332,7 +407,7 @@ def main():
     parser.add_argument("--c-low", type=int, default=1024, help=argparse.SUPPRESS)
     parser.add_argument("--c-high", type=int, default=4096, help=argparse.SUPPRESS)
     args = parser.parse_args()
-    runs = args.runs or (1 if args.quick else 3)
+    runs = args.runs or (1 if args.quick else 5)
     cases = [c.strip().upper() for c in args.cases.split(",") if c.strip()]
 
     parent = args.dir or "/tmp"
