@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev
-  unrtf time
+  unrtf time python3
   clang libclang-rt-14-dev
 )
 [ "${SKERROW_GUI_TOOLS:-0}" = 1 ] && packages+=(xvfb xauth imagemagick)
