@@ -379,7 +379,7 @@ Figure: our median / the yardstick's (A, B); best: our fastest run / the yardsti
 fastest, not judged. Peak memory is the largest maximum resident
 set of the runs (/usr/bin/time -v); the target is < 32 MiB.
 A and B compare the same bytes: the tar holds the extracted files in the same folders; cp
-copies the 1 GiB entry file. 'B rebuild, replacing' writes over a package already in the
+copies the entry file. 'B rebuild, replacing' writes over a package already in the
 output folder (cp over an existing file): that replacement is made durable (fsync before
 the rename); the fresh write of 'B rebuild' is not.
 C: a result log of one line per entry, none naming an existing file, so every entry keeps
