@@ -60,23 +60,31 @@ size_t CountByte(const char* p, const char* end, char c) {
   return count;
 }
 
+// Reads the file from its start block by block and calls onBlock(begin, end, last) with the
+// text of each, which a NUL byte ends; last tells that it did. Returns whether one did.
+template <typename OnBlock>
+bool ForEachBlock(TFileStream& file, const std::unique_ptr<char[]>& block, OnBlock onBlock) {
+  file.Seek(0);
+  for (;;) {
+    const size_t n = file.Read(block.get(), kLoadBlockSize);
+    if (n == 0) return false;
+    const char* p = block.get();
+    const char* nul = static_cast<const char*>(std::memchr(p, '\0', n));
+    onBlock(p, nul ? nul : p + n, nul != nullptr);
+    if (nul) return true;
+  }
+}
+
 // About as many lines as the file holds, read ahead to size the list: exact when every line
 // ends alike (CR LF, LF or CR), too few only when the endings are mixed.
 size_t EstimateLineCount(TFileStream& file, const std::unique_ptr<char[]>& block) {
   size_t lf = 0, cr = 0;
   bool text = false;
-  file.Seek(0);
-  for (;;) {
-    const size_t n = file.Read(block.get(), kLoadBlockSize);
-    if (n == 0) break;
-    const char* p = block.get();
-    const char* nul = static_cast<const char*>(std::memchr(p, '\0', n));
-    const char* end = nul ? nul : p + n;
+  ForEachBlock(file, block, [&](const char* p, const char* end, bool) {
     text = text || end > p;
     lf += CountByte(p, end, '\n');
     cr += CountByte(p, end, '\r');
-    if (nul) break;
-  }
+  });
   // A last line without a break counts too.
   return std::max(lf, cr) + (text ? 1 : 0);
 }
@@ -87,13 +95,7 @@ template <typename OnLine>
 bool ForEachLine(TFileStream& file, const std::unique_ptr<char[]>& block, OnLine onLine) {
   std::string partial;   // the start of a line that goes on in the next block
   bool afterCr = false;  // the block before ended in a CR: an LF at once belongs to it
-  file.Seek(0);
-  for (;;) {
-    const size_t n = file.Read(block.get(), kLoadBlockSize);
-    if (n == 0) break;
-    const char* p = block.get();
-    const char* nul = static_cast<const char*>(std::memchr(p, '\0', n));
-    const char* end = nul ? nul : p + n;
+  const bool stopped = ForEachBlock(file, block, [&](const char* p, const char* end, bool last) {
     if (afterCr && p < end && *p == '\n') ++p;
     afterCr = false;
     while (p < end) {
@@ -110,7 +112,7 @@ bool ForEachLine(TFileStream& file, const std::unique_ptr<char[]>& block, OnLine
         partial.clear();
       }
       if (*brk == '\r') {
-        if (brk + 1 == end && !nul) {
+        if (brk + 1 == end && !last) {
           afterCr = true;
         } else if (brk + 1 < end && brk[1] == '\n') {
           ++brk;
@@ -118,13 +120,9 @@ bool ForEachLine(TFileStream& file, const std::unique_ptr<char[]>& block, OnLine
       }
       p = brk + 1;
     }
-    if (nul) {
-      if (!partial.empty()) onLine(partial.data(), partial.size());
-      return true;
-    }
-  }
+  });
   if (!partial.empty()) onLine(partial.data(), partial.size());
-  return false;
+  return stopped;
 }
 
 }  // namespace
