@@ -18,9 +18,7 @@ using namespace skerrow::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TScratch& scratch = Scratch();
-  scratch.Reset();
-  std::vector<std::string> parts = SplitParts(data, size);
-  if (parts.size() > 2) parts.resize(2);
+  const std::vector<std::string> parts = scratch.Start(data, size, 1, 2);
   std::vector<std::string> packages;
   for (size_t i = 0; i < parts.size(); ++i) {
     packages.push_back(scratch.In(i == 0 ? "a.dat" : "b.dat"));
@@ -28,10 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const TTree before = Snapshot(scratch.Root());
 
-  TProcessState state;
-  testing::TRecordingHost host;
-  state.Host = &host;
-  state.OutputDir = scratch.Out();
+  testing::THostedState run(scratch.Out());
+  TProcessState& state = run.State;
   std::set<std::string> written;
   for (size_t i = 0; i < packages.size(); ++i) {
     const int first = state.ResultList.Count();

@@ -72,6 +72,15 @@ void TScratch::Reset() {
   if (::chdir(Out().c_str()) != 0) Fail("cannot enter the output folder");
 }
 
+std::vector<std::string> TScratch::Start(const uint8_t* data, size_t size, size_t fewest,
+                                         size_t most) {
+  Reset();
+  std::vector<std::string> parts = SplitParts(data, size);
+  if (parts.size() > most) parts.resize(most);
+  if (parts.size() < fewest) parts.resize(fewest);
+  return parts;
+}
+
 TScratch& Scratch() {
   static TScratch scratch;
   return scratch;

@@ -33,6 +33,9 @@ class TScratch {
   TScratch();
   // Empties in/ and out/ and makes out/ the working folder.
   void Reset();
+  // Reset, then the input cut into its parts: at most `most`, and empty ones added up to
+  // `fewest`.
+  std::vector<std::string> Start(const uint8_t* data, size_t size, size_t fewest, size_t most);
   const std::string& Root() const { return root_; }
   std::string In(const std::string& name) const { return root_ + "/in/" + name; }
   std::string Out() const { return root_ + "/out"; }

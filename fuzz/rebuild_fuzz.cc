@@ -29,10 +29,7 @@ const std::string kEarlierPackage = "earlier package bytes";
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TScratch& scratch = Scratch();
-  scratch.Reset();
-  std::vector<std::string> parts = SplitParts(data, size);
-  if (parts.size() > 6) parts.resize(6);
-  parts.resize(std::max<size_t>(parts.size(), 2));
+  const std::vector<std::string> parts = scratch.Start(data, size, 2, 6);
   const std::string source = scratch.In("src.dat");
   const std::string output = scratch.Out("src.dat");
   WriteFile(source, parts[0]);
@@ -41,10 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFile(output, kEarlierPackage);
   const TTree before = Snapshot(scratch.Root());
 
-  TProcessState state;
-  testing::TRecordingHost host;
-  state.Host = &host;
-  state.OutputDir = scratch.Out();
+  testing::THostedState run(scratch.Out());
+  TProcessState& state = run.State;
   state.CurrentSource = source;
   state.ScriptList.SetText(parts[1]);
   // What each line names, read before the rebuild (a line may name the output itself).

@@ -20,9 +20,7 @@ using namespace skerrow::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TScratch& scratch = Scratch();
-  scratch.Reset();
-  std::vector<std::string> parts = SplitParts(data, size);
-  if (parts.size() > 6) parts.resize(6);
+  const std::vector<std::string> parts = scratch.Start(data, size, 1, 6);
   const std::string log = scratch.In("result.log");
   WriteFile(log, parts[0]);
   std::set<std::string> may_change;

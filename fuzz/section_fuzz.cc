@@ -30,9 +30,7 @@ bool SameLetters(const std::string& a, const std::string& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TScratch& scratch = Scratch();
-  scratch.Reset();
-  std::vector<std::string> parts = SplitParts(data, size);
-  parts.resize(3);
+  const std::vector<std::string> parts = scratch.Start(data, size, 3, 3);
   const std::string a = scratch.In("a.ini"), b = scratch.In("b.ini");
   WriteFile(a, parts[0]);
   WriteFile(b, parts[2]);

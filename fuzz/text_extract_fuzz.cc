@@ -19,9 +19,7 @@ using namespace skerrow::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TScratch& scratch = Scratch();
-  scratch.Reset();
-  std::vector<std::string> parts = SplitParts(data, size);
-  parts.resize(2);
+  const std::vector<std::string> parts = scratch.Start(data, size, 2, 2);
   const std::string description = scratch.In("menu.trc");
   WriteFile(description, "[Init]\r\nSource=../in/game.exe\r\n" + parts[0]);
   WriteFile(scratch.In("game.exe"), parts[1]);
@@ -29,10 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   bool extracted = false;
   {
-    TProcessState state;
-    testing::TRecordingHost host;
-    state.Host = &host;
-    state.OutputDir = scratch.Out();
+    testing::THostedState run(scratch.Out());
+    TProcessState& state = run.State;
     try {
       ExtractExeText(state, description);
       extracted = true;

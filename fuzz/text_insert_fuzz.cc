@@ -19,9 +19,7 @@ using namespace skerrow::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TScratch& scratch = Scratch();
-  scratch.Reset();
-  std::vector<std::string> parts = SplitParts(data, size);
-  parts.resize(4);
+  const std::vector<std::string> parts = scratch.Start(data, size, 4, 4);
   const std::string description = scratch.In("menu.trc");
   const std::string exe = scratch.In("game.exe");
   WriteFile(description,
@@ -35,10 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   bool inserted = false;
   {
-    TProcessState state;
-    testing::TRecordingHost host;
-    state.Host = &host;
-    state.OutputDir = scratch.Out();
+    testing::THostedState run(scratch.Out());
+    TProcessState& state = run.State;
     state.CurrentSource = description;
     state.SourceStream = std::make_unique<TFileStream>(description, TFileStream::Mode::kReadWrite);
     try {

@@ -25,15 +25,14 @@ bool TDropListBox::Wanted(const QMimeData* data) const {
 }
 
 void TDropListBox::dragEnterEvent(QDragEnterEvent* event) {
-  if (Wanted(event->mimeData())) {
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  AcceptAsCopyIfWanted(event);
 }
 
 void TDropListBox::dragMoveEvent(QDragMoveEvent* event) {
+  AcceptAsCopyIfWanted(event);
+}
+
+void TDropListBox::AcceptAsCopyIfWanted(QDragMoveEvent* event) const {
   if (Wanted(event->mimeData())) {
     event->setDropAction(Qt::CopyAction);
     event->accept();

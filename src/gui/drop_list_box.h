@@ -30,6 +30,8 @@ class TDropListBox : public QListWidget {
 
  private:
   bool Wanted(const QMimeData* data) const;
+  // Drag enter and drag move alike: a wanted drag is taken as a copy, any other refused.
+  void AcceptAsCopyIfWanted(QDragMoveEvent* event) const;
 };
 
 }  // namespace skerrow

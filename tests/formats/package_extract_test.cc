@@ -200,10 +200,8 @@ TEST_F(PackageExtract, FailuresStopAtTheEntryInHand) {
     if (!c.prepare.empty() && c.prepare.back() != '/') WriteFile(out + c.prepare, "a file");
     const std::string path = dir.File("p.dat");
     WriteFile(path, BuildPackage(c.entries, c.layout));
-    TProcessState state;
-    TRecordingHost host;
-    state.Host = &host;
-    state.OutputDir = out;
+    testing::THostedState run(out);
+    TProcessState& state = run.State;
     EXPECT_EQ(
         ErrorOf([&] { ExtractPackage(state, path); }),
         c.createError.empty() ? "Stream read error" : "Cannot create file " + out + c.createError);

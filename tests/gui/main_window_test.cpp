@@ -417,16 +417,8 @@ class TMainWindowTest : public QObject {
     TWindowFixture f;
     f.Add({"/g/a.log", "/g/b.log"}, kSelectLogFilters[3]);
     const QString target = Scratch("run.lst");
-    f.toolkit.FileAnswer = [&](QFileDialog& d, QStringList& files, QString& filter) {
-      EXPECT_DIALOG(d.windowTitle() == "Select file...");
-      EXPECT_DIALOG(d.acceptMode() == QFileDialog::AcceptSave);
-      EXPECT_DIALOG(d.nameFilters() == QStringList{"Project list files (*.lst)"});
-      EXPECT_DIALOG(d.defaultSuffix() == "lst");
-      EXPECT_DIALOG(!d.testOption(QFileDialog::DontConfirmOverwrite));
-      files = QStringList{target};
-      filter = d.nameFilters().front();
-      return true;
-    };
+    f.toolkit.FileAnswer =
+        SaveAnswer("Select file...", "Project list files (*.lst)", "lst", target);
     QTest::mouseClick(f.Button("BSaveList"), Qt::LeftButton);
     QCOMPARE(dialog_failures_, QStringList());
     QCOMPARE(ReadAll(target), QByteArray("/g/a.log\r\n/g/b.log\r\n"));
@@ -676,16 +668,7 @@ class TMainWindowTest : public QObject {
     QVERIFY(saveLog->isEnabled());
 
     const QString target = Scratch("run1.txt");
-    f.toolkit.FileAnswer = [&](QFileDialog& d, QStringList& files, QString& filter) {
-      EXPECT_DIALOG(d.windowTitle() == "Select target...");
-      EXPECT_DIALOG(d.acceptMode() == QFileDialog::AcceptSave);
-      EXPECT_DIALOG(d.nameFilters() == QStringList{"Text files (*.txt)"});
-      EXPECT_DIALOG(d.defaultSuffix() == "txt");
-      EXPECT_DIALOG(!d.testOption(QFileDialog::DontConfirmOverwrite));
-      files = QStringList{target};
-      filter = d.nameFilters().front();
-      return true;
-    };
+    f.toolkit.FileAnswer = SaveAnswer("Select target...", "Text files (*.txt)", "txt", target);
     f.toolkit.Boxes.clear();
     QTest::mouseClick(saveLog, Qt::LeftButton);
     QCOMPARE(dialog_failures_, QStringList());
@@ -765,6 +748,24 @@ class TMainWindowTest : public QObject {
   QStringList dialog_failures_;
   void Note(bool ok, const char* what) {
     if (!ok) dialog_failures_ << QString::fromLatin1(what);
+  }
+
+  // The answer to a save dialog that must be set up with this title, this one filter and its
+  // suffix, and ask before it overwrites: target is chosen.
+  std::function<bool(QFileDialog&, QStringList&, QString&)> SaveAnswer(const QString& title,
+                                                                       const QString& filter,
+                                                                       const QString& suffix,
+                                                                       const QString& target) {
+    return [=, this](QFileDialog& d, QStringList& files, QString& shown) {
+      EXPECT_DIALOG(d.windowTitle() == title);
+      EXPECT_DIALOG(d.acceptMode() == QFileDialog::AcceptSave);
+      EXPECT_DIALOG(d.nameFilters() == QStringList{filter});
+      EXPECT_DIALOG(d.defaultSuffix() == suffix);
+      EXPECT_DIALOG(!d.testOption(QFileDialog::DontConfirmOverwrite));
+      files = QStringList{target};
+      shown = d.nameFilters().front();
+      return true;
+    };
   }
 };
 

@@ -79,10 +79,8 @@ TEST(BadPaths, EntryNamesNeverLeaveTheOutputFolder) {
   WriteFile(package, BuildPackage(entries));
   const auto before = FilesBelow(dir.path());
 
-  TProcessState state;
-  testing::TRecordingHost host;
-  state.Host = &host;
-  state.OutputDir = dir.File("out");
+  testing::THostedState run(dir.File("out"));
+  TProcessState& state = run.State;
   ExtractPackage(state, package);
 
   ASSERT_EQ(state.ResultList.Count(), static_cast<int>(names.size()));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/handler_host.h"
+#include "formats/process_state.h"
 
 namespace skerrow::testing {
 
@@ -25,6 +26,20 @@ class TRecordingHost : public THandlerHost {
   }
   void SetProgressMax(int maximum) override { Maximum = maximum; }
   void ProcessMessages() override { PumpedAt.push_back(Position); }
+};
+
+// A handler's shared state as a run hands it over: a recording host attached, the output
+// folder set.
+struct THostedState {
+  explicit THostedState(std::string outputDir) {
+    State.Host = &Host;
+    State.OutputDir = std::move(outputDir);
+  }
+  THostedState(const THostedState&) = delete;
+  THostedState& operator=(const THostedState&) = delete;
+
+  TRecordingHost Host;  // before State, which points at it
+  TProcessState State;
 };
 
 }  // namespace skerrow::testing
